@@ -1,0 +1,6 @@
+# Our own code builds warning-free; the framework's sources are left alone.
+function(zephyrine_warnings target)
+    target_compile_options(${target} PRIVATE -Wall -Wextra -Wpedantic -Wshadow -Wnon-virtual-dtor
+                                             -Wcast-align -Wunused -Woverloaded-virtual -Wnull-dereference
+                                             -Wformat=2 -Wimplicit-fallthrough -Werror)
+endfunction()

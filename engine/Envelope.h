@@ -1,0 +1,53 @@
+// Zephyrine — a small software synthesizer plug-in.
+// Copyright (C) 2026 the Zephyrine developers. GPL-3.0-or-later.
+#pragma once
+
+/** A six-state contour generator with linear per-step rates. The start of
+    the attack and of the release can each be held back by a delay counter,
+    so that an event stamped inside an audio block takes effect later than
+    the block's start. It knows nothing of time: its owner steps it and
+    passes the matching steps-per-unit scale to setTimes. */
+class Envelope
+{
+public:
+    enum EnvelopeState { Idle = 0, Attack = 1, Decay = 2, Sustain = 3, Release = 4, QuickRelease = 5 };
+
+    Envelope() noexcept = default;
+
+    /** Attack, decay and release times in parameter units, the sustain level
+        and the scale u: a full attack of time A lasts 5 × u × A steps. */
+    void setTimes (float attackTime, float decayTime, float sustain, float releaseTime, float scale) noexcept;
+
+    void trigger (int delay) noexcept;
+    void release (int delay) noexcept;
+    void quickRelease() noexcept;
+
+    /** Runs the handler of the current state once. */
+    void step() noexcept { (this->*handlers[state]) (); }
+
+    int state = Attack;
+    float attackRate = 0.0f;
+    float decayRate = 0.0f;
+    float sustainLevel = 0.5f;
+    float releaseRate = 0.0f;
+    int releaseDelay = 0;
+    int attackDelay = 0;
+    float level = 0.0f;
+
+    /** The fixed fall per step of a stolen voice. */
+    static constexpr float quickReleaseStep = 0.006f;
+
+private:
+    using Handler = void (Envelope::*)() noexcept;
+
+    void idleStep() noexcept {}
+    void attackStep() noexcept;
+    void decayStep() noexcept;
+    void sustainStep() noexcept {}
+    void releaseStep() noexcept;
+    void quickReleaseFall() noexcept;
+
+    static constexpr Handler handlers[6] = { &Envelope::idleStep, &Envelope::attackStep, &Envelope::decayStep,
+                                             &Envelope::sustainStep, &Envelope::releaseStep,
+                                             &Envelope::quickReleaseFall };
+};

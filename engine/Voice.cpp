@@ -1,0 +1,205 @@
+// Zephyrine — a small software synthesizer plug-in.
+// Copyright (C) 2026 the Zephyrine developers. GPL-3.0-or-later.
+#include "Voice.h"
+
+#include "FloatRules.h"
+#include "ParameterBlock.h"
+
+#include <cmath>
+
+namespace
+{
+    constexpr float twoPi = 6.2831855f;
+    constexpr float filterCutoff = 10000.0f;
+    constexpr float oneTwelfth = 0.0833333358f;
+    constexpr float holdSeconds = 0.025f;
+
+    // The oscillator envelope steps once per render call, 32 times slower
+    // than the amplitude envelope, so its scale is 1/32 of the rate.
+    constexpr float oscEnvelopeScale = 0.03125f;
+
+    // Beyond this a gain only produces overflow, never a sound.
+    constexpr float gainLimit = 1.0e6f;
+
+    bool isFiniteFloat (float v) noexcept { return v - v == 0.0f; }
+}
+
+Voice::Voice (const ParameterBlock& parameterBlock, float rate) noexcept
+    : parameters (parameterBlock),
+      sampleRate (rate),
+      filterCoefficient (filterCoefficientFor (rate))
+{
+}
+
+float Voice::filterCoefficientFor (float rate) noexcept
+{
+    const float g = twoPi * (filterCutoff / (2.0f * rate));
+    // From g = 2 on (host rates below about 15.7 kHz) the one-pole stages
+    // diverge; there the filter passes the signal through unchanged.
+    return g < 2.0f ? g : 1.0f;
+}
+
+int Voice::holdLengthFor (float rate) noexcept
+{
+    const int length = floatrules::truncateToInt ((2.0f * rate) * holdSeconds);
+    return length > 1 ? length : 1;
+}
+
+void Voice::start (float noteFrequency, int noteNumber, int startDelay, float rate, int order) noexcept
+{
+    const bool rateChanged = rate != sampleRate;
+    sampleRate = rate;
+    startOrder = order;
+    frequency = noteFrequency;
+
+    oscillator.phase = 0.0f;
+    oscillator.basePeriod = (2.0f * sampleRate) / frequency;
+    oscillator.updatePitch();
+
+    oscillator.sampleCounter = 0;
+    oscillator.holdLength = holdLengthFor (sampleRate);
+
+    note = noteNumber;
+    released = false;
+    active = true;
+
+    // Envelope durations are set in seconds: rates computed for another host
+    // rate are recomputed before the note sounds.
+    if (rateChanged)
+    {
+        updateOscEnvelopeTimes();
+        updateAmpEnvelopeTimes();
+        filterCoefficient = filterCoefficientFor (sampleRate);
+    }
+
+    ampEnvelope.trigger (startDelay);
+    oscEnvelope.trigger (0);
+}
+
+void Voice::release (int delay) noexcept
+{
+    released = true;
+    ampEnvelope.release (delay);
+    oscEnvelope.release (delay);
+}
+
+void Voice::quickRelease() noexcept
+{
+    released = true;
+    ampEnvelope.quickRelease();
+    oscEnvelope.quickRelease();
+}
+
+void Voice::updateOscEnvelopeTimes() noexcept
+{
+    oscEnvelope.setTimes (parameters.get (ParameterBlock::oscAttack), parameters.get (ParameterBlock::oscDecay),
+                          parameters.get (ParameterBlock::oscSustain), parameters.get (ParameterBlock::oscRelease),
+                          sampleRate * oscEnvelopeScale);
+}
+
+void Voice::updateAmpEnvelopeTimes() noexcept
+{
+    ampEnvelope.setTimes (parameters.get (ParameterBlock::ampAttack), parameters.get (ParameterBlock::ampDecay),
+                          parameters.get (ParameterBlock::ampSustain), parameters.get (ParameterBlock::ampRelease),
+                          sampleRate);
+}
+
+void Voice::parameterChanged (int index) noexcept
+{
+    switch (index)
+    {
+        case ParameterBlock::rand:
+            oscillator.randomDepth = parameters.get (ParameterBlock::rand) * 0.5f;
+            break;
+
+        case ParameterBlock::oscAttack:
+        case ParameterBlock::oscDecay:
+        case ParameterBlock::oscSustain:
+        case ParameterBlock::oscRelease:
+            updateOscEnvelopeTimes();
+            break;
+
+        case ParameterBlock::ampAttack:
+        case ParameterBlock::ampDecay:
+        case ParameterBlock::ampSustain:
+        case ParameterBlock::ampRelease:
+            updateAmpEnvelopeTimes();
+            break;
+
+        case ParameterBlock::arp:
+            oscillator.arpMode = floatrules::truncateToInt (parameters.get (ParameterBlock::arp) * 2.0f);
+            oscillator.arpDivider = 1;
+            break;
+
+        case ParameterBlock::shapePositive:
+        case ParameterBlock::shapeNegative:
+            oscillator.setShapes (floatrules::truncateToInt (parameters.get (ParameterBlock::shapePositive)),
+                                  floatrules::truncateToInt (parameters.get (ParameterBlock::shapeNegative)));
+            break;
+
+        case ParameterBlock::filter:
+            filterOn = floatrules::isSwitchOn (parameters.get (ParameterBlock::filter));
+            break;
+
+        default:   // read live at render, or acted on elsewhere
+            break;
+    }
+}
+
+void Voice::render (float* output) noexcept
+{
+    if (! active)
+        return;
+
+    // Pitch, once per call. The bend factor only changes with the wheel.
+    const float bend = floatrules::clampOr (parameters.pitchBend, -1.0f, 1.0f, 0.0f);
+    if (bend != cachedPitchBend)
+    {
+        cachedPitchBend = bend;
+        cachedBendFactor = std::pow (2.0, (double) ((2.0f * bend) * oneTwelfth));
+    }
+    oscillator.basePeriod = (float) ((double) (2.0f * sampleRate) / (cachedBendFactor * (double) frequency));
+    oscillator.updatePitch();
+
+    // The oscillator envelope bends the wave by its squared level.
+    const float disp = parameters.get (ParameterBlock::disp);
+    const float amt = parameters.get (ParameterBlock::amt);
+    oscEnvelope.step();
+    const float bendLevel = oscEnvelope.level;
+    oscillator.asymmetry = (amt * bendLevel * bendLevel + disp - 0.5f) * 0.5f;
+
+    oscillator.render (workBuffer, internalLength);
+
+    // The loudness follows the square of the linear amplitude envelope.
+    for (float& sample : workBuffer)
+    {
+        ampEnvelope.step();
+        const float a = ampEnvelope.level;
+        sample = sample * (a * a);
+    }
+
+    if (filterOn)
+    {
+        const float g = filterCoefficient;
+        float s1 = filterState1;
+        float s2 = filterState2;
+
+        for (float& sample : workBuffer)
+        {
+            s1 = s1 + (sample - s1) * g;
+            s2 = s2 + (s1 - s2) * g;
+            sample = s2;
+        }
+
+        // A state that ever overflowed would stay poisoned for good.
+        filterState1 = isFiniteFloat (s1) ? s1 : 0.0f;
+        filterState2 = isFiniteFloat (s2) ? s2 : 0.0f;
+    }
+
+    // Back to the host rate: average each pair, scaled by the volume.
+    const float vol = floatrules::clampOr (parameters.get (ParameterBlock::vol), -gainLimit, gainLimit, 0.0f);
+    for (int k = 0; k < subBlockLength; ++k)
+        output[k] = output[k] + (workBuffer[2 * k] + workBuffer[2 * k + 1]) * vol * 0.5f;
+
+    active = ampEnvelope.state != Envelope::Idle;
+}

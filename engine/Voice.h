@@ -1,0 +1,63 @@
+// Zephyrine — a small software synthesizer plug-in.
+// Copyright (C) 2026 the Zephyrine developers. GPL-3.0-or-later.
+#pragma once
+
+#include "Envelope.h"
+#include "Oscillator.h"
+
+class ParameterBlock;
+
+/** One note: an oscillator, an amplitude envelope, an envelope that bends
+    the oscillator's waveform, and an optional two-stage low-pass filter.
+    The voice runs at twice the host rate; one render call makes 32 internal
+    samples and adds 16 host-rate samples (one sub-block) to the mix. */
+class Voice
+{
+public:
+    static constexpr int subBlockLength = 16;
+    static constexpr int internalLength = 2 * subBlockLength;
+
+    Voice (const ParameterBlock& parameters, float sampleRate) noexcept;
+
+    void start (float frequency, int note, int startDelay, float sampleRate, int startOrder) noexcept;
+    void release (int delay) noexcept;
+    void quickRelease() noexcept;
+    void stop() noexcept { active = false; }
+
+    /** Re-reads whatever this voice caches from the slot at index. */
+    void parameterChanged (int index) noexcept;
+
+    /** Adds this voice's next sub-block to output[0..15]. */
+    void render (float* output) noexcept;
+
+    const ParameterBlock& parameters;
+    Oscillator oscillator;
+    Envelope ampEnvelope;
+    Envelope oscEnvelope;
+    bool active = false;
+    bool released = false;
+    bool filterOn = false;
+    int note = 0;
+    int startOrder = 1;
+    float sampleRate;
+    float frequency = 440.0f;
+    float filterState1 = 0.0f;
+    float filterState2 = 0.0f;
+    float workBuffer[internalLength] {};
+    float filterCoefficient = 0.0f;
+
+    /** Both stages' coefficient at a host rate: 2π × 10 kHz over the
+        internal rate, replaced by 1 (no filtering) where it would reach 2
+        and the stages would diverge. */
+    static float filterCoefficientFor (float sampleRate) noexcept;
+
+    /** Random and arpeggio hold: 25 ms of internal samples, at least 1. */
+    static int holdLengthFor (float sampleRate) noexcept;
+
+private:
+    void updateOscEnvelopeTimes() noexcept;
+    void updateAmpEnvelopeTimes() noexcept;
+
+    float cachedPitchBend = 0.0f;
+    double cachedBendFactor = 1.0;
+};

@@ -1,0 +1,95 @@
+// Zephyrine — a small software synthesizer plug-in.
+// Copyright (C) 2026 the Zephyrine developers. GPL-3.0-or-later.
+#pragma once
+
+#include <juce_audio_basics/juce_audio_basics.h>
+#include <juce_core/juce_core.h>
+
+#include <memory>
+
+class AudioFilterEditor;
+
+/** What a host adapter attaches to a processor so that edits made in the
+    editor reach the host as automation. */
+class FilterNativeCallbacks
+{
+public:
+    virtual ~FilterNativeCallbacks() = default;
+
+    /** Stores the value in the processor and tells the host about it. */
+    virtual void informHostOfParameterChange (int index, float newValue) = 0;
+};
+
+/** The processor base of the early framework, rebuilt on JUCE 7 with just
+    what the plug-in needs: the table of virtual operations a host adapter
+    drives, the callback lock, the attached host callbacks, the record of the
+    one open editor and the state-block wrapping.
+
+    The order of the virtual operations below is part of the contract. */
+class AudioFilterBase
+{
+public:
+    AudioFilterBase() = default;
+    virtual ~AudioFilterBase();
+
+    virtual void prepare (double sampleRate, int expectedSamplesPerBlock) = 0;
+    virtual void releaseBuffers() = 0;
+    virtual void process (const juce::AudioBuffer<float>& input,
+                          juce::AudioBuffer<float>& output,
+                          bool accumulate,
+                          juce::MidiBuffer& midi) = 0;
+    virtual AudioFilterEditor* createEditorComponent() = 0;
+    virtual int parameterCount() = 0;
+    virtual juce::String parameterName (int index) = 0;
+    virtual float parameterValue (int index) = 0;
+    virtual juce::String parameterText (int index) = 0;
+    virtual void setParameterValue (int index, float value) = 0;
+    virtual int programCount() = 0;
+    virtual int currentProgram() = 0;
+    virtual void selectProgram (int index) = 0;
+    virtual juce::String programName (int index) = 0;
+    virtual void renameProgram (int index, const juce::String& newName) = 0;
+    virtual void saveState (juce::MemoryBlock& destination) = 0;
+    virtual void loadState (const void* data, int sizeInBytes) = 0;
+
+    /** For edits made by the user in the editor: goes through the attached
+        host callbacks when there are any, straight to setParameterValue
+        otherwise. */
+    void setParameterAndInformHost (int index, float value);
+
+    void setNativeCallbacks (FilterNativeCallbacks* callbacks) noexcept;
+    FilterNativeCallbacks* getNativeCallbacks() const noexcept;
+
+    /** Returns the open editor, creating and recording one if there is none. */
+    AudioFilterEditor* createEditorIfNeeded();
+
+    /** The open editor, or nullptr. */
+    AudioFilterEditor* getActiveEditor() const;
+
+    /** Called by an editor as it goes away; clears the record under callbackLock. */
+    void editorBeingDeleted (AudioFilterEditor* editor);
+
+    void setPlayConfigDetails (int numInputs, int numOutputs) noexcept;
+    int getNumInputChannels() const noexcept   { return numInputChannels; }
+    int getNumOutputChannels() const noexcept  { return numOutputChannels; }
+
+    /** Held by the host adapter around every block, and by the editor while
+        it refreshes its controls. */
+    juce::CriticalSection callbackLock;
+
+protected:
+    /** The state block: "VC2!", the text length (32-bit little-endian), the
+        element as one line of text, a zero byte and a pad byte. */
+    static void xmlToStateBlock (const juce::XmlElement& xml, juce::MemoryBlock& destination);
+
+    /** The element inside a state block, or nullptr when the block is not one. */
+    static std::unique_ptr<juce::XmlElement> stateBlockToXml (const void* data, int sizeInBytes);
+
+private:
+    FilterNativeCallbacks* nativeCallbacks = nullptr;
+    AudioFilterEditor* activeEditor = nullptr;   // guarded by callbackLock
+    int numInputChannels = 0;
+    int numOutputChannels = 2;
+
+    JUCE_DECLARE_NON_COPYABLE (AudioFilterBase)
+};
