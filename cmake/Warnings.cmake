@@ -3,4 +3,9 @@ function(zephyrine_warnings target)
     target_compile_options(${target} PRIVATE -Wall -Wextra -Wpedantic -Wshadow -Wnon-virtual-dtor
                                              -Wcast-align -Wunused -Woverloaded-virtual -Wnull-dereference
                                              -Wformat=2 -Wimplicit-fallthrough -Werror)
+    if(ZEPHYRINE_SANITIZE)
+        # The sanitizers' instrumentation makes g++ 12 see uninitialised
+        # values and null dereferences that are not there.
+        target_compile_options(${target} PRIVATE -Wno-maybe-uninitialized -Wno-null-dereference)
+    endif()
 endfunction()

@@ -51,50 +51,97 @@ void Envelope::quickRelease() noexcept
     state = QuickRelease;
 }
 
-void Envelope::attackStep() noexcept
+void Envelope::attackStep (Envelope& e) noexcept
 {
-    attackDelay = countDown (attackDelay);
-    const float gate = attackDelay < 1 ? 1.0f : 0.0f;
-    level = level + gate * attackRate;
+    e.attackDelay = countDown (e.attackDelay);
+    const float gate = e.attackDelay < 1 ? 1.0f : 0.0f;
+    e.level = e.level + gate * e.attackRate;
 
-    if (level >= 1.0f)
+    if (e.level >= 1.0f)
     {
-        state = Decay;
-        level = 1.0f;
+        e.state = Decay;
+        e.level = 1.0f;
     }
 }
 
-void Envelope::decayStep() noexcept
+void Envelope::decayStep (Envelope& e) noexcept
 {
     // Stops one step past the sustain level and holds what it reached.
-    level = level - decayRate;
+    e.level = e.level - e.decayRate;
 
-    if (level <= sustainLevel)
-        state = Sustain;
+    if (e.level <= e.sustainLevel)
+        e.state = Sustain;
 }
 
-void Envelope::releaseStep() noexcept
+void Envelope::releaseStep (Envelope& e) noexcept
 {
     // The delay runs down two per step while above 1, then one per step.
-    const int k = countDown (releaseDelay);
+    const int k = countDown (e.releaseDelay);
     const float gate = k < 1 ? 1.0f : 0.0f;
-    level = level - gate * releaseRate;
-    releaseDelay = k > 0 ? k - 1 : k;
+    e.level = e.level - gate * e.releaseRate;
+    e.releaseDelay = k > 0 ? k - 1 : k;
 
-    if (level <= 0.0f)
+    if (e.level <= 0.0f)
     {
-        state = Idle;
-        level = 0.0f;
+        e.state = Idle;
+        e.level = 0.0f;
     }
 }
 
-void Envelope::quickReleaseFall() noexcept
+void Envelope::quickReleaseFall (Envelope& e) noexcept
 {
-    level = level - quickReleaseStep;
+    e.level = e.level - quickReleaseStep;
 
-    if (level <= 0.0f)
+    if (e.level <= 0.0f)
     {
-        state = Idle;
-        level = 0.0f;
+        e.state = Idle;
+        e.level = 0.0f;
+    }
+}
+
+// Runs a state's step for as long as the state lasts, up to n steps.
+template <Envelope::Handler stepOnce, int ownState>
+int Envelope::runWhile (Envelope& e, float* __restrict levels, int n) noexcept
+{
+    int i = 0;
+    do
+    {
+        stepOnce (e);
+        levels[i++] = e.level;
+    }
+    while (i < n && e.state == ownState);
+    return i;
+}
+
+// Idle and Sustain hold their level.
+int Envelope::runConstant (Envelope& e, float* __restrict levels, int n) noexcept
+{
+    for (int i = 0; i < n; ++i)
+        levels[i] = e.level;
+    return n;
+}
+
+// Indexed by state, in the order of EnvelopeState.
+const Envelope::Handler Envelope::handlers[6] = {
+    &Envelope::idleStep, &Envelope::attackStep, &Envelope::decayStep,
+    &Envelope::sustainStep, &Envelope::releaseStep, &Envelope::quickReleaseFall
+};
+
+const Envelope::BlockHandler Envelope::blockHandlers[6] = {
+    &Envelope::runConstant,
+    &Envelope::runWhile<&Envelope::attackStep, Envelope::Attack>,
+    &Envelope::runWhile<&Envelope::decayStep, Envelope::Decay>,
+    &Envelope::runConstant,
+    &Envelope::runWhile<&Envelope::releaseStep, Envelope::Release>,
+    &Envelope::runWhile<&Envelope::quickReleaseFall, Envelope::QuickRelease>
+};
+
+void Envelope::render (float* __restrict levels, int n) noexcept
+{
+    while (n > 0)
+    {
+        const int done = blockHandlers[state] (*this, levels, n);
+        levels += done;
+        n -= done;
     }
 }

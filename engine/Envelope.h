@@ -23,7 +23,12 @@ public:
     void quickRelease() noexcept;
 
     /** Runs the handler of the current state once. */
-    void step() noexcept { (this->*handlers[state]) (); }
+    void step() noexcept { handlers[state] (*this); }
+
+    /** Steps n times, writing the level after each step to levels[0..n-1].
+        The same steps as calling step() n times, but looked up once per
+        segment instead of once per step. */
+    void render (float* __restrict levels, int n) noexcept;
 
     int state = Attack;
     float attackRate = 0.0f;
@@ -38,16 +43,21 @@ public:
     static constexpr float quickReleaseStep = 0.006f;
 
 private:
-    using Handler = void (Envelope::*)() noexcept;
+    using Handler = void (*) (Envelope&) noexcept;
+    using BlockHandler = int (*) (Envelope&, float* __restrict, int) noexcept;
 
-    void idleStep() noexcept {}
-    void attackStep() noexcept;
-    void decayStep() noexcept;
-    void sustainStep() noexcept {}
-    void releaseStep() noexcept;
-    void quickReleaseFall() noexcept;
+    static void idleStep (Envelope&) noexcept {}
+    static void attackStep (Envelope&) noexcept;
+    static void decayStep (Envelope&) noexcept;
+    static void sustainStep (Envelope&) noexcept {}
+    static void releaseStep (Envelope&) noexcept;
+    static void quickReleaseFall (Envelope&) noexcept;
 
-    static constexpr Handler handlers[6] = { &Envelope::idleStep, &Envelope::attackStep, &Envelope::decayStep,
-                                             &Envelope::sustainStep, &Envelope::releaseStep,
-                                             &Envelope::quickReleaseFall };
+    template <Handler stepOnce, int ownState>
+    static int runWhile (Envelope&, float* __restrict levels, int n) noexcept;
+    static int runConstant (Envelope&, float* __restrict levels, int n) noexcept;
+
+    static const Handler handlers[6];
+
+    static const BlockHandler blockHandlers[6];
 };

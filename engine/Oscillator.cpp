@@ -126,10 +126,11 @@ void Oscillator::render (float* buffer, int count) noexcept
     const float* const slope = slopeTable.data();
     float ph = phase;
     float inc = increment;
+    int counter = sampleCounter;
 
     for (int k = 0; k < count; ++k)
     {
-        ++sampleCounter;
+        ++counter;
         const int i = tableIndex (ph);
         const float f = ph - (float) i;
         buffer[k] = f * slope[i] + wave[i];
@@ -137,7 +138,9 @@ void Oscillator::render (float* buffer, int count) noexcept
 
         if (ph >= tableSize)
         {
+            sampleCounter = counter;
             updatePitch();
+            counter = sampleCounter;
             inc = increment;
             ph = ph - tableSize;
 
@@ -154,4 +157,5 @@ void Oscillator::render (float* buffer, int count) noexcept
 
     phase = ph;
     increment = inc;
+    sampleCounter = counter;
 }

@@ -151,6 +151,14 @@ void Voice::render (float* output) noexcept
     if (! active)
         return;
 
+    renderSource();
+    if (filterOn)
+        filterStages();
+    mixInto (output);
+}
+
+void Voice::renderSource() noexcept
+{
     // Pitch, once per call. The bend factor only changes with the wheel.
     const float bend = floatrules::clampOr (parameters.pitchBend, -1.0f, 1.0f, 0.0f);
     if (bend != cachedPitchBend)
@@ -170,32 +178,65 @@ void Voice::render (float* output) noexcept
 
     oscillator.render (workBuffer, internalLength);
 
-    // The loudness follows the square of the linear amplitude envelope.
-    for (float& sample : workBuffer)
+    // The loudness follows the square of the linear amplitude envelope,
+    // stepped once per internal sample.
+    float levels[internalLength];
+    ampEnvelope.render (levels, internalLength);
+    for (int k = 0; k < internalLength; ++k)
+        workBuffer[k] = workBuffer[k] * (levels[k] * levels[k]);
+}
+
+void Voice::filterStages() noexcept
+{
+    Voice* self = this;
+    filterGroup<1> (&self);
+}
+
+template <int groupSize>
+void Voice::filterGroup (Voice* const* group) noexcept
+{
+    float g[groupSize], s1[groupSize], s2[groupSize];
+    float* x[groupSize];
+
+    for (int m = 0; m < groupSize; ++m)
     {
-        ampEnvelope.step();
-        const float a = ampEnvelope.level;
-        sample = sample * (a * a);
+        g[m] = group[m]->filterCoefficient;
+        s1[m] = group[m]->filterState1;
+        s2[m] = group[m]->filterState2;
+        x[m] = group[m]->workBuffer;
     }
 
-    if (filterOn)
+    // Two one-pole low-pass stages; the second takes the first's new value.
+    for (int k = 0; k < internalLength; ++k)
     {
-        const float g = filterCoefficient;
-        float s1 = filterState1;
-        float s2 = filterState2;
-
-        for (float& sample : workBuffer)
+        for (int m = 0; m < groupSize; ++m)
         {
-            s1 = s1 + (sample - s1) * g;
-            s2 = s2 + (s1 - s2) * g;
-            sample = s2;
+            s1[m] = s1[m] + (x[m][k] - s1[m]) * g[m];
+            s2[m] = s2[m] + (s1[m] - s2[m]) * g[m];
+            x[m][k] = s2[m];
         }
-
-        // A state that ever overflowed would stay poisoned for good.
-        filterState1 = isFiniteFloat (s1) ? s1 : 0.0f;
-        filterState2 = isFiniteFloat (s2) ? s2 : 0.0f;
     }
 
+    // A state that ever overflowed would stay poisoned for good.
+    for (int m = 0; m < groupSize; ++m)
+    {
+        group[m]->filterState1 = isFiniteFloat (s1[m]) ? s1[m] : 0.0f;
+        group[m]->filterState2 = isFiniteFloat (s2[m]) ? s2[m] : 0.0f;
+    }
+}
+
+void Voice::filterTogether (Voice* const* group, int count) noexcept
+{
+    for (; count >= 4; count -= 4, group += 4)
+        filterGroup<4> (group);
+    for (; count >= 2; count -= 2, group += 2)
+        filterGroup<2> (group);
+    if (count == 1)
+        filterGroup<1> (group);
+}
+
+void Voice::mixInto (float* output) noexcept
+{
     // Back to the host rate: average each pair, scaled by the volume.
     const float vol = floatrules::clampOr (parameters.get (ParameterBlock::vol), -gainLimit, gainLimit, 0.0f);
     for (int k = 0; k < subBlockLength; ++k)

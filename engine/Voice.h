@@ -30,6 +30,18 @@ public:
     /** Adds this voice's next sub-block to output[0..15]. */
     void render (float* output) noexcept;
 
+    // The three stages of render, for a caller that renders several voices
+    // side by side: the source (pitch, wave bend, oscillator and amplitude)
+    // into workBuffer, the filter, then the mix into the output.
+    void renderSource() noexcept;
+    void filterStages() noexcept;
+    void mixInto (float* output) noexcept;
+
+    /** Filters the work buffers of several voices, interleaved so that
+        their independent filter chains overlap. The same arithmetic, sample
+        for sample, as filterStages on each voice. */
+    static void filterTogether (Voice* const* group, int count) noexcept;
+
     const ParameterBlock& parameters;
     Oscillator oscillator;
     Envelope ampEnvelope;
@@ -55,6 +67,9 @@ public:
     static int holdLengthFor (float sampleRate) noexcept;
 
 private:
+    template <int groupSize>
+    static void filterGroup (Voice* const* group) noexcept;
+
     void updateOscEnvelopeTimes() noexcept;
     void updateAmpEnvelopeTimes() noexcept;
 

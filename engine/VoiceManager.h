@@ -39,6 +39,9 @@ public:
     void parameterChanged (int index) noexcept;
     void stopAll() noexcept;
 
+    /** Every active voice's next sub-block, added into out[0..15]. */
+    void renderSubBlock (float* out) noexcept;
+
     /** 440 × 2^((n − 81) / 12) Hz, in double precision, as a float. */
     static float noteFrequency (int note) noexcept;
 

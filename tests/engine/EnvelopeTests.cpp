@@ -117,3 +117,31 @@ TEST (Envelope, ReleaseTimeChangesTheSlopeWithoutAJump)
     env.step();
     EXPECT_NEAR (before - env.level, env.releaseRate, 1e-7);
 }
+
+TEST (Envelope, BlockRenderTakesTheSameStepsAsSingleSteps)
+{
+    Envelope a, b;
+    for (Envelope* env : { &a, &b })
+    {
+        env->setTimes (0.01f, 0.02f, 0.3f, 0.01f, 44100.0f);
+        env->trigger (9);
+    }
+
+    for (int block = 0; block < 400; ++block)
+    {
+        if (block == 250)
+        {
+            a.release (5);
+            b.release (5);
+        }
+        float levels[32];
+        a.render (levels, 32);
+        for (float level : levels)
+        {
+            b.step();
+            ASSERT_EQ (level, b.level);
+        }
+        ASSERT_EQ (a.state, b.state);
+    }
+    EXPECT_EQ (a.state, Envelope::Idle);
+}

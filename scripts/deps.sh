@@ -1,0 +1,26 @@
+#!/usr/bin/env bash
+# Installs the Debian packages Zephyrine needs to build, test and render.
+# Quick when they are already there.
+set -euo pipefail
+
+packages=(
+    build-essential cmake pkg-config ninja-build
+    juce-modules-source fst-dev
+    libx11-dev libxrandr-dev libxinerama-dev libxcursor-dev libxext-dev
+    libfreetype-dev libfontconfig1-dev fonts-dejavu-core
+    libgtest-dev libgmock-dev libbenchmark-dev
+    xvfb xauth
+    amsynth dpf-plugins-vst
+)
+
+missing=()
+for p in "${packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+
+if [ ${#missing[@]} -gt 0 ]; then
+    echo "Installing: ${missing[*]}"
+    export DEBIAN_FRONTEND=noninteractive
+    apt-get update -qq
+    apt-get install -y -qq --no-install-recommends "${missing[@]}" > /dev/null
+fi
