@@ -5,6 +5,7 @@
 #include <juce_audio_basics/juce_audio_basics.h>
 #include <juce_core/juce_core.h>
 
+#include <atomic>
 #include <memory>
 
 class AudioFilterEditor;
@@ -86,10 +87,11 @@ protected:
     static std::unique_ptr<juce::XmlElement> stateBlockToXml (const void* data, int sizeInBytes);
 
 private:
-    FilterNativeCallbacks* nativeCallbacks = nullptr;
+    // Set by the adapter on one thread, read by the editor on another.
+    std::atomic<FilterNativeCallbacks*> nativeCallbacks { nullptr };
     AudioFilterEditor* activeEditor = nullptr;   // guarded by callbackLock
-    int numInputChannels = 0;
-    int numOutputChannels = 2;
+    std::atomic<int> numInputChannels { 0 };
+    std::atomic<int> numOutputChannels { 2 };
 
     JUCE_DECLARE_NON_COPYABLE (AudioFilterBase)
 };

@@ -44,7 +44,14 @@ public:
     /** Quantiser resolution: steps per unit of amplitude. */
     static constexpr int crushSteps = 32;
 
+    /** Read-only views for inspection (tests, tools). The engine's state is
+        the audio thread's: look at it only while no block runs. */
+    const ParameterBlock& getParameterBlock() const noexcept  { return *parameters; }
+    const VoiceManager& getVoiceManager() const noexcept      { return *voiceManager; }
+
 private:
+    void handleMidiEvent (const juce::uint8* data, int numBytes) noexcept;
+
     juce::String programNameText;   // the single program's name
     int eventSamplePosition = 0;
     std::unique_ptr<ParameterBlock> parameters;

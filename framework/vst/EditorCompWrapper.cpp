@@ -1,0 +1,85 @@
+// Zephyrine — a small software synthesizer plug-in.
+// Copyright (C) 2026 the Zephyrine developers. GPL-3.0-or-later.
+#include "EditorCompWrapper.h"
+
+EditorCompWrapper::EditorCompWrapper (AudioFilterEditor* editorToHold)
+    : editor (editorToHold)
+{
+    setOpaque (true);
+    editor->setTopLeftPosition (0, 0);
+    setSize (editor->getWidth(), editor->getHeight());
+    addAndMakeVisible (editor.get());
+}
+
+EditorCompWrapper::~EditorCompWrapper()
+{
+    // The editor goes first, while the window that shows it still exists.
+    editor.reset();
+    removeFromDesktop();
+}
+
+void EditorCompWrapper::prepareWindowSystem()
+{
+    if (juce::XWindowSystem::getInstanceWithoutCreating() != nullptr)
+        return;
+
+    auto* x = juce::X11Symbols::getInstance();
+
+    if (! x->loadAllSymbols())
+        return;
+
+    // Interning creates them; a window manager would have done the same.
+    if (auto* display = x->xOpenDisplay (nullptr))
+    {
+        for (auto* name : { "WM_PROTOCOLS", "WM_TAKE_FOCUS", "WM_DELETE_WINDOW", "_NET_WM_PING", "WM_CHANGE_STATE",
+                            "WM_STATE", "_NET_WM_WINDOW_TYPE", "_NET_WM_STATE", "_NET_WM_STATE_HIDDEN",
+                            "_NET_WM_STATE_FULLSCREEN", "_NET_FRAME_EXTENTS", "_NET_WORKAREA", "_MOTIF_WM_HINTS" })
+            x->xInternAtom (display, name, False);
+
+        x->xCloseDisplay (display);
+    }
+}
+
+bool EditorCompWrapper::attachToHost (void* hostWindow)
+{
+    auto* windowSystem = juce::XWindowSystem::getInstance();
+    auto* display = windowSystem != nullptr ? windowSystem->getDisplay() : nullptr;
+
+    if (display == nullptr || hostWindow == nullptr)
+        return false;
+
+    const auto parent = (::Window) (juce::pointer_sized_uint) hostWindow;
+
+    setOpaque (true);
+    setVisible (false);
+
+    // No style flags: no title bar, no border, not a top-level window of its own.
+    addToDesktop (0, hostWindow);
+
+    if (auto* own = getWindowHandle())
+    {
+        // The window is created inside the host's already; re-parenting once
+        // more puts it at the top-left corner, and the flush makes the X server
+        // know it before the host moves or resizes its window.
+        auto* x = juce::X11Symbols::getInstance();
+        x->xReparentWindow (display, (::Window) (juce::pointer_sized_uint) own, parent, 0, 0);
+        x->xFlush (display);
+    }
+
+    setVisible (true);
+    repaint();
+    attached = true;
+    return true;
+}
+
+void EditorCompWrapper::paint (juce::Graphics& g)
+{
+    g.fillAll (juce::Colours::black);
+}
+
+void EditorCompWrapper::childBoundsChanged (juce::Component* child)
+{
+    // Follows the editor should it ever change size.
+    if (child == editor.get())
+        setSize (editor->getWidth(), editor->getHeight());
+}

@@ -1,0 +1,61 @@
+// Zephyrine — a small software synthesizer plug-in.
+// Copyright (C) 2026 the Zephyrine developers. GPL-3.0-or-later.
+#include "JuceFilter.h"
+
+#include "ParameterInfo.h"
+#include "StateNumber.h"
+#include "engine/ParameterBlock.h"
+#include "engine/VoiceManager.h"
+
+#include <array>
+
+namespace
+{
+    const char* const settingsTag = "t_SETTINGS";
+
+    // Attribute names are the slot numbers. Digits have no letter case, so
+    // the exact lookup is also the one that ignores case, and it stays
+    // linear however many attributes a hostile element carries.
+    float readSlot (const juce::XmlElement& xml, int index)
+    {
+        const auto name = juce::String (index);
+        if (! xml.hasAttribute (name))
+            return 0.0f;
+        return statenumber::narrow (statenumber::read (xml.getStringAttribute (name).toRawUTF8()));
+    }
+}
+
+void JuceFilter::saveState (juce::MemoryBlock& destination)
+{
+    juce::XmlElement xml (settingsTag);
+
+    for (int i = 0; i < ParameterBlock::slotCount; ++i)
+        xml.setAttribute (juce::String (i), parameterinfo::valueText (parameters->get (i)));
+
+    xmlToStateBlock (xml, destination);
+}
+
+void JuceFilter::loadState (const void* data, int sizeInBytes)
+{
+    // Parsing happens outside the lock; only the stores and the voices'
+    // updates need it.
+    const auto xml = stateBlockToXml (data, sizeInBytes);
+
+    if (xml != nullptr && xml->getTagName().equalsIgnoreCase (settingsTag))
+    {
+        std::array<float, ParameterBlock::slotCount> values {};
+        for (int i = 0; i < ParameterBlock::slotCount; ++i)
+            values[(size_t) i] = readSlot (*xml, i);
+
+        const juce::ScopedLock sl (callbackLock);
+        voiceManager->stopAll();
+        for (int i = 0; i < ParameterBlock::slotCount; ++i)
+        {
+            parameters->set (i, values[(size_t) i]);
+            voiceManager->parameterChanged (i);
+        }
+    }
+
+    // Accepted or not, an open editor refreshes from the slots.
+    sendChangeMessage();
+}
