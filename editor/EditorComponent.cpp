@@ -149,7 +149,7 @@ void EditorComponent::paint (juce::Graphics& g)
 
     g.setFont (juce::Font (15.0f, juce::Font::plain));
     for (const auto& label : editorlayout::rowLabels)
-        drawText (g, label, juce::Justification::centredLeft);
+        drawText (g, label, juce::Justification::centredRight);
 
     g.setFont (juce::Font (15.0f, juce::Font::bold));
     for (const auto& heading : editorlayout::headings)
