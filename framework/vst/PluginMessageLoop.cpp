@@ -90,13 +90,13 @@ PluginMessageLoop::Reference::Reference()
 {
     const std::lock_guard<std::mutex> lock (state.lifecycleLock);
 
+    // The baton is never taken under the lifecycle lock: a new instance takes
+    // this lock while it holds the baton. On the transitions from and to no
+    // references nobody else holds or wants the baton anyway.
     if (state.references++ == 0)
     {
-        {
-            const ScopedBaton baton;
-            juce::initialiseJuce_GUI();
-            juce::MessageManager::getInstance()->setCurrentThreadAsMessageThread();
-        }
+        juce::initialiseJuce_GUI();
+        juce::MessageManager::getInstance()->setCurrentThreadAsMessageThread();
 
         state.dispatcher = std::make_unique<BackgroundDispatcher>();
         state.dispatcher->startThread();
@@ -118,7 +118,9 @@ PluginMessageLoop::Reference::~Reference()
         state.dispatcher->stopThread (10000);
         state.dispatcher.reset();
 
-        const ScopedBaton baton;
+        if (auto* mm = juce::MessageManager::getInstanceWithoutCreating())
+            mm->setCurrentThreadAsMessageThread();
+
         juce::shutdownJuce_GUI();
         state.attachedEditors = 0;
     }
