@@ -18,8 +18,13 @@ namespace
     constexpr size_t headerSize = 8;
     constexpr size_t trailerSize = 2;
 
-    // Far beyond anything a state of ours holds. Above it the parser is only
-    // asked for the outer element, since it nests one stack frame per level.
+    // Far beyond anything a state of ours holds (about 200 characters). The
+    // parser pools every attribute name it meets, at a cost that grows with
+    // the square of their number, so a longer text is refused outright.
+    constexpr size_t textLimit = 65536;
+
+    // Above this the parser is only asked for the outer element: it nests
+    // one stack frame per level, and a host thread's stack may be small.
     constexpr int nestingLimit = 256;
 
     std::uint32_t readLittleEndian32 (const std::uint8_t* p) noexcept
@@ -107,7 +112,7 @@ std::unique_ptr<juce::XmlElement> AudioFilterBase::stateBlockToXml (const void* 
     const auto* zero = static_cast<const char*> (std::memchr (text, 0, (size_t) available));
     const std::string copy (text, zero != nullptr ? (size_t) (zero - text) : (size_t) available);
 
-    if (copy.empty() || ! endsLikeADocument (copy) || hasDocumentType (copy))
+    if (copy.empty() || copy.size() > textLimit || ! endsLikeADocument (copy) || hasDocumentType (copy))
         return {};
 
     const auto decoded = decodeText (copy);
