@@ -8,6 +8,7 @@ packages=(
     juce-modules-source fst-dev
     libx11-dev libxrandr-dev libxinerama-dev libxcursor-dev libxext-dev
     libfreetype-dev libfontconfig1-dev fonts-dejavu-core
+    libflac-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     xvfb xauth
     amsynth dpf-plugins-vst
