@@ -176,15 +176,18 @@ void EditorComponent::refreshControls()
         sliders[(size_t) slot]->setValue (sliderValueFor (filter->parameterValue (slot)), juce::dontSendNotification);
 
     // Left notifying on purpose: a changed selection is echoed to the host
-    // once, asynchronously, as a whole-number id. An id with no item leaves
+    // once, asynchronously (see waveShapeChanged). An id with no item leaves
     // the box as it is (JUCE would otherwise blank it).
     for (size_t i = 0; i < waveShapeBoxes.size(); ++i)
     {
         auto& box = *waveShapeBoxes[i];
         const int id = floatrules::truncateToInt (filter->parameterValue (firstWaveShapeSlot + (int) i));
 
-        if (box.indexOfItemId (id) >= 0)
+        if (box.indexOfItemId (id) >= 0 && box.getSelectedId() != id)
+        {
+            refreshedIds[i] = id;
             box.setSelectedId (id, juce::sendNotificationAsync);
+        }
     }
 
     for (size_t i = 0; i < toggles.size(); ++i)
@@ -206,8 +209,27 @@ void EditorComponent::sliderChanged (juce::Slider* slider)
 
 void EditorComponent::waveShapeChanged (juce::ComboBox* box)
 {
-    if (const int i = indexOfControl (waveShapeBoxes, box); i >= 0)
+    const int i = indexOfControl (waveShapeBoxes, box);
+
+    if (i < 0)
+        return;
+
+    // A selection a refresh made is no choice of the user's. By the time its
+    // notification arrives a newer state may have been loaded, so it only
+    // tells the host what the slot holds now and writes nothing.
+    auto& refreshed = refreshedIds[(size_t) i];
+    const bool fromRefresh = refreshed != 0 && box->getSelectedId() == refreshed;
+    refreshed = 0;
+
+    if (fromRefresh)
+    {
+        if (owner != nullptr)
+            owner->reportParameterToHost (firstWaveShapeSlot + i);
+    }
+    else
+    {
         sendToProcessor (firstWaveShapeSlot + i, static_cast<float> (box->getSelectedId()));
+    }
 }
 
 void EditorComponent::buttonToggled (juce::Button* button)

@@ -31,8 +31,8 @@ public:
     void paint (juce::Graphics& g) override;
 
     /** Copies all eighteen slots into the controls, under callbackLock,
-        without sending anything back (apart from the wave-shape boxes'
-        asynchronous change notification when their selection changes). */
+        without writing anything back. A wave-shape box whose selection
+        changes reports the slot's value to the host once, a little later. */
     void refreshControls();
 
     void sliderChanged (juce::Slider* slider);
@@ -62,6 +62,10 @@ private:
     std::array<std::unique_ptr<juce::ComboBox>, 2> waveShapeBoxes;
     std::array<std::unique_ptr<juce::Slider>, sliderCount> sliders;
     std::array<std::unique_ptr<juce::ToggleButton>, 2> toggles;
+
+    // The id the last refresh selected in each box while its notification
+    // is on its way, 0 when none is.
+    std::array<int, 2> refreshedIds {};
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (EditorComponent)
 };

@@ -21,6 +21,12 @@ void AudioFilterBase::setParameterAndInformHost (int index, float value)
         setParameterValue (index, value);
 }
 
+void AudioFilterBase::reportParameterToHost (int index)
+{
+    if (auto* callbacks = nativeCallbacks.load())
+        callbacks->reportParameterValue (index, parameterValue (index));
+}
+
 void AudioFilterBase::setNativeCallbacks (FilterNativeCallbacks* callbacks) noexcept
 {
     nativeCallbacks.store (callbacks);

@@ -19,6 +19,9 @@ public:
 
     /** Stores the value in the processor and tells the host about it. */
     virtual void informHostOfParameterChange (int index, float newValue) = 0;
+
+    /** Tells the host the value a slot holds, storing nothing. */
+    virtual void reportParameterValue (int index, float currentValue) = 0;
 };
 
 /** The processor base of the early framework, rebuilt on JUCE 7 with just
@@ -58,6 +61,10 @@ public:
         otherwise. */
     void setParameterAndInformHost (int index, float value);
 
+    /** Tells the host, through the attached callbacks, what a slot holds
+        now; changes nothing. */
+    void reportParameterToHost (int index);
+
     void setNativeCallbacks (FilterNativeCallbacks* callbacks) noexcept;
     FilterNativeCallbacks* getNativeCallbacks() const noexcept;
 
@@ -73,6 +80,12 @@ public:
     void setPlayConfigDetails (int numInputs, int numOutputs) noexcept;
     int getNumInputChannels() const noexcept   { return numInputChannels; }
     int getNumOutputChannels() const noexcept  { return numOutputChannels; }
+
+    /** The largest block a processor is prepared for. A host adapter does
+        not believe a larger announced block size and prepares for its
+        default instead; a processor clamps what it is asked to prepare for
+        to this, and grows its buffers should a larger block really come. */
+    static constexpr int largestPreparedBlock = 1 << 16;
 
     /** Held by the host adapter around every block, and by the editor while
         it refreshes its controls. */

@@ -15,10 +15,6 @@ static_assert (JuceFilter::crushSteps == crush::steps);
 
 namespace
 {
-    // The scratch buffer made at preparation stays below this; a host that
-    // really sends larger blocks gets its buffer grown at the first of them.
-    constexpr int largestPreparedBlock = 1 << 20;
-
     constexpr int allNotesOffController = 123;
 
     bool isFinite (float x) noexcept   { return x - x == 0.0f; }
@@ -40,7 +36,7 @@ JuceFilter::~JuceFilter() = default;
 //==============================================================================
 void JuceFilter::prepare (double sampleRate, int expectedSamplesPerBlock)
 {
-    auto fresh = std::make_unique<juce::AudioBuffer<float>> (2, juce::jlimit (0, largestPreparedBlock, expectedSamplesPerBlock));
+    auto fresh = std::make_unique<juce::AudioBuffer<float>> (1, juce::jlimit (0, AudioFilterBase::largestPreparedBlock, expectedSamplesPerBlock));
 
     {
         // A host may stop and start on another thread than the one it
@@ -131,7 +127,7 @@ void JuceFilter::process (const juce::AudioBuffer<float>& /*input: the plug-in h
 
     auto& scratch = *scratchBuffer;
     if (scratch.getNumSamples() != numSamples)
-        scratch.setSize (2, numSamples, false, false, true);   // keeps the allocation when shrinking
+        scratch.setSize (1, numSamples, false, false, true);   // keeps the allocation when shrinking
     scratch.clear();
 
     if (numSamples > 0)
@@ -146,17 +142,33 @@ void JuceFilter::process (const juce::AudioBuffer<float>& /*input: the plug-in h
             mono[i] = isFinite (x) ? x : 0.0f;   // the host never receives NaN or infinity
         }
 
-        scratch.copyFrom (1, 0, scratch, 0, 0, numSamples);
     }
 
-    if (! accumulate)
-        output.clear();
+    // Both channels carry the mono mix, each written the same way, so that
+    // they agree bit for bit (the buffer's own add and copy helpers choose
+    // between adding to zero and copying, which differ for a zero of negative
+    // sign). An output with fewer channels gets what fits; further channels
+    // are only cleared.
+    const float* const mix = scratch.getReadPointer (0);
 
-    // Both channels carry the mono mix. An output with fewer channels gets
-    // what fits; further channels are only cleared.
-    if (numSamples > 0)
-        for (int channel = 0; channel < juce::jmin (2, output.getNumChannels()); ++channel)
-            output.addFrom (channel, 0, scratch, channel, 0, numSamples);
+    for (int channel = 0; channel < output.getNumChannels() && numSamples > 0; ++channel)
+    {
+        float* const out = output.getWritePointer (channel);
+
+        if (channel >= 2)
+        {
+            if (! accumulate)
+                juce::FloatVectorOperations::clear (out, numSamples);
+        }
+        else if (accumulate)
+        {
+            juce::FloatVectorOperations::add (out, mix, numSamples);
+        }
+        else
+        {
+            juce::FloatVectorOperations::copy (out, mix, numSamples);
+        }
+    }
 }
 
 //==============================================================================

@@ -2,6 +2,8 @@
 // Copyright (C) 2026 the Zephyrine developers. GPL-3.0-or-later.
 #pragma once
 
+#include "framework/FourCharacterCode.h"
+
 #include <cstdint>
 
 /** What a host sees of this plug-in before it makes a sound: names, the
@@ -15,10 +17,7 @@ namespace PluginIdentity
 
     /** Four characters, packed with the first one in the most significant byte. */
     inline constexpr char uniqueIdText[5] = "TiWh";
-    inline constexpr std::int32_t uniqueId = (std::int32_t) (((std::uint32_t) (unsigned char) uniqueIdText[0] << 24)
-                                                            | ((std::uint32_t) (unsigned char) uniqueIdText[1] << 16)
-                                                            | ((std::uint32_t) (unsigned char) uniqueIdText[2] << 8)
-                                                            |  (std::uint32_t) (unsigned char) uniqueIdText[3]);
+    inline constexpr std::int32_t uniqueId = fourCharacterCode (uniqueIdText);
 
     inline constexpr std::int32_t version       = 1;
     inline constexpr std::int32_t vendorVersion = 1000;

@@ -11,6 +11,7 @@ packages=(
     libflac-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     xvfb xauth
+    locales
     amsynth dpf-plugins-vst
 )
 
@@ -24,4 +25,11 @@ if [ ${#missing[@]} -gt 0 ]; then
     export DEBIAN_FRONTEND=noninteractive
     apt-get update -qq
     apt-get install -y -qq --no-install-recommends "${missing[@]}" > /dev/null
+fi
+
+# A locale with a decimal comma, so that the tests can check that number
+# texts do not follow the host's locale.
+if ! locale -a 2>/dev/null | grep -qix 'de_DE\.utf-\?8'; then
+    echo "Generating the de_DE.UTF-8 locale"
+    localedef -i de_DE -f UTF-8 de_DE.UTF-8
 fi

@@ -22,7 +22,7 @@ AudioEffect::AudioEffect (audioMasterCallback callback, int numPrograms, int num
     e.float1 = 1.0f;   // ioRatio
     e.object = this;
     e.user = nullptr;
-    e.uniqueID = vst::fourCharacters ("NoEf");
+    e.uniqueID = fourCharacterCode ("NoEf");
     e.version = 1;
 }
 

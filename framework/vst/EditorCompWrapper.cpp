@@ -18,28 +18,6 @@ EditorCompWrapper::~EditorCompWrapper()
     removeFromDesktop();
 }
 
-void EditorCompWrapper::prepareWindowSystem()
-{
-    if (juce::XWindowSystem::getInstanceWithoutCreating() != nullptr)
-        return;
-
-    auto* x = juce::X11Symbols::getInstance();
-
-    if (! x->loadAllSymbols())
-        return;
-
-    // Interning creates them; a window manager would have done the same.
-    if (auto* display = x->xOpenDisplay (nullptr))
-    {
-        for (auto* name : { "WM_PROTOCOLS", "WM_TAKE_FOCUS", "WM_DELETE_WINDOW", "_NET_WM_PING", "WM_CHANGE_STATE",
-                            "WM_STATE", "_NET_WM_WINDOW_TYPE", "_NET_WM_STATE", "_NET_WM_STATE_HIDDEN",
-                            "_NET_WM_STATE_FULLSCREEN", "_NET_FRAME_EXTENTS", "_NET_WORKAREA", "_MOTIF_WM_HINTS" })
-            x->xInternAtom (display, name, False);
-
-        x->xCloseDisplay (display);
-    }
-}
-
 bool EditorCompWrapper::attachToHost (void* hostWindow)
 {
     auto* windowSystem = juce::XWindowSystem::getInstance();

@@ -26,13 +26,6 @@ public:
 
     bool isAttachedToHost() const noexcept  { return attached; }
 
-    /** Before the framework first talks to the X server: makes sure the
-        window-manager atoms it only looks up exist. Without a window manager
-        (a bare Xvfb, say) they do not, the framework then sends requests
-        naming atom 0, and a host without an X error handler of its own
-        would be ended by Xlib's default one. Call with the baton held. */
-    static void prepareWindowSystem();
-
     void paint (juce::Graphics&) override;
     void childBoundsChanged (juce::Component*) override;
 

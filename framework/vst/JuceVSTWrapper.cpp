@@ -2,6 +2,7 @@
 // Copyright (C) 2026 the Zephyrine developers. GPL-3.0-or-later.
 #include "JuceVSTWrapper.h"
 
+#include "PluginX11.h"
 #include "plugin/PluginIdentity.h"
 
 #include <climits>
@@ -18,7 +19,6 @@ namespace
 
     constexpr double defaultSampleRate = 44100.0;
     constexpr int defaultBlockSize = 1024;
-    constexpr int largestPreparedBlock = 1 << 16;
     constexpr int midiReserveBytes = 16384;   // ~1800 short messages before the buffer must grow
     constexpr juce::uint32 hostIdleIntervalMs = 20;
 
@@ -119,6 +119,11 @@ void VstFilterCallbacks::informHostOfParameterChange (int index, float newValue)
     wrapper.setParameterAutomated (index, newValue);
 }
 
+void VstFilterCallbacks::reportParameterValue (int index, float currentValue)
+{
+    wrapper.reportParameter (index, currentValue);
+}
+
 //==============================================================================
 JuceVSTWrapper::JuceVSTWrapper (audioMasterCallback callback, std::unique_ptr<AudioFilterBase>&& processorToWrap)
     : AudioEffectX (callback, processorToWrap->programCount(), processorToWrap->parameterCount()),
@@ -157,7 +162,7 @@ JuceVSTWrapper::~JuceVSTWrapper()
 
     {
         const juce::ScopedLock sl (chunkLock);
-        releaseChunk();
+        chunkBlock.reset();
     }
 
     pendingMidi.clear();
@@ -187,7 +192,7 @@ void JuceVSTWrapper::prepareProcessor (bool keepPendingMidi)
     if (! (rate > 0.0) || ! std::isfinite (rate))
         rate = defaultSampleRate;
 
-    const auto block = (blockSize > 0 && blockSize <= largestPreparedBlock) ? (int) blockSize
+    const auto block = (blockSize > 0 && blockSize <= AudioFilterBase::largestPreparedBlock) ? (int) blockSize
                                                                              : defaultBlockSize;
     filter->prepare (rate, block);
 
@@ -292,7 +297,11 @@ float JuceVSTWrapper::getParameter (int index)
 void JuceVSTWrapper::setParameterAutomated (int index, float value)
 {
     setParameter (index, value);
+    reportParameter (index, value);
+}
 
+void JuceVSTWrapper::reportParameter (int index, float value)
+{
     // The host learns the slot that was written: the processor clamps the index.
     const auto slot = juce::jlimit (0, juce::jmax (0, filter->parameterCount() - 1), index);
     callHost (vst::audioMasterAutomate, slot, 0, nullptr, value);
@@ -410,16 +419,10 @@ bool JuceVSTWrapper::keysRequired()
 }
 
 //==============================================================================
-void JuceVSTWrapper::releaseChunk()
-{
-    chunkBlock.reset();
-    chunkStamp = 0;
-}
-
 bool JuceVSTWrapper::isHoldingChunk() const
 {
     const juce::ScopedLock sl (chunkLock);
-    return chunkStamp != 0;
+    return ! chunkBlock.isEmpty();
 }
 
 vst::IntPtr JuceVSTWrapper::getChunk (void** data, bool isPreset)
@@ -427,9 +430,10 @@ vst::IntPtr JuceVSTWrapper::getChunk (void** data, bool isPreset)
     (void) isPreset;   // program and bank chunks carry the same state
     const juce::ScopedLock sl (chunkLock);
 
+    // The previous block goes only now: the host may read a block it was
+    // given until it asks for the next one (or closes the instance).
     chunkBlock.reset();
     filter->saveState (chunkBlock);
-    chunkStamp = juce::jmax ((juce::uint32) 1, juce::Time::getMillisecondCounter());
 
     *data = chunkBlock.getData();
     return (vst::IntPtr) chunkBlock.getSize();
@@ -439,28 +443,17 @@ void JuceVSTWrapper::setChunk (const void* data, vst::IntPtr size, bool isPreset
 {
     (void) isPreset;
 
-    // Holding the lock keeps the timer from freeing the kept chunk while the
-    // host hands that very block back.
+    // The kept block stays: the host may hand back that very block, and may
+    // still be reading it.
     const juce::ScopedLock sl (chunkLock);
 
     if (size > 0 && data != nullptr)
         filter->loadState (data, (int) juce::jmin (size, (vst::IntPtr) INT_MAX));
-
-    releaseChunk();
 }
 
 void JuceVSTWrapper::timerTick()
 {
     const auto now = juce::Time::getMillisecondCounter();
-
-    {
-        // The chunk is released whatever the editor does: in a host that
-        // drives the messages from effEditIdle, the timer only ever runs there.
-        const juce::ScopedLock sl (chunkLock);
-
-        if (chunkStamp != 0 && now - chunkStamp > chunkLifetimeMs)
-            releaseChunk();
-    }
 
     if (editorHost != nullptr && editorHost->isAttachedToHost() && ! guiBusy
          && juce::ModifierKeys::currentModifiers.isAnyMouseButtonDown()
@@ -475,7 +468,7 @@ void JuceVSTWrapper::timerTick()
 //==============================================================================
 bool JuceVSTWrapper::createEditorHost()
 {
-    EditorCompWrapper::prepareWindowSystem();
+    PluginX11::prepareWindowSystem();
 
     auto* editor = filter->createEditorIfNeeded();
 

@@ -23,6 +23,7 @@ class VstFilterCallbacks : public FilterNativeCallbacks
 public:
     explicit VstFilterCallbacks (JuceVSTWrapper& owner) : wrapper (owner) {}
     void informHostOfParameterChange (int index, float newValue) override;
+    void reportParameterValue (int index, float currentValue) override;
 
 private:
     JuceVSTWrapper& wrapper;
@@ -50,6 +51,9 @@ public:
 
     /** The editor's edit: the processor stores the value, then the host is told. */
     void setParameterAutomated (int index, float value);
+
+    /** Tells the host what a slot holds, as automation, storing nothing. */
+    void reportParameter (int index, float value);
 
     // Lifecycle, programs, texts.
     void open() override;
@@ -83,10 +87,9 @@ public:
 
     AudioFilterBase* getFilter() const noexcept          { return filter.get(); }
     EditorCompWrapper* getEditorHost() const noexcept    { return editorHost.get(); }
+    /** True while a block handed out by getChunk is kept for the host. */
     bool isHoldingChunk() const;
 
-    /** How long a chunk handed to the host stays valid at least. */
-    static constexpr juce::uint32 chunkLifetimeMs = 2000;
     static constexpr int timerPeriodMs = 250;
 
 private:
@@ -109,9 +112,11 @@ private:
     std::atomic<bool> prepared { false };
     juce::MidiBuffer pendingMidi;
 
-    juce::CriticalSection chunkLock;   // the host's thread and the timer's meet here
+    // The block last handed to the host; it stays until the next getChunk
+    // or the instance's end. The lock is for hosts that save and load on
+    // different threads.
+    juce::CriticalSection chunkLock;
     juce::MemoryBlock chunkBlock;
-    juce::uint32 chunkStamp = 0;
 
     std::unique_ptr<EditorCompWrapper> editorHost;   // baton held for every use
     ERect editorRect {};
@@ -122,7 +127,6 @@ private:
     void processRoute (float** outputs, int numSamples, bool accumulate);
     void prepareProcessor (bool keepPendingMidi);
     void timerTick();
-    void releaseChunk();
     bool createEditorHost();
     void deleteEditorHost();
 

@@ -2,6 +2,8 @@
 // Copyright (C) 2026 the Zephyrine developers. GPL-3.0-or-later.
 #include "PluginMessageLoop.h"
 
+#include "PluginX11.h"
+
 #include <juce_gui_basics/juce_gui_basics.h>
 #include <juce_events/native/juce_linux_EventLoopInternal.h>
 
@@ -33,6 +35,11 @@ namespace
         juce::CriticalSection baton;
         std::atomic<int> attachedEditors { 0 };
         std::atomic<juce::uint32> lastHostDispatch { 0 };
+
+        // Reached with a dispatcher still running only when the host ends
+        // the process with instances alive, perhaps from a thread that holds
+        // the baton the dispatcher waits for: joining could wait for ever.
+        ~LoopState();
     };
 
     LoopState state;
@@ -63,7 +70,13 @@ namespace
                 const PluginMessageLoop::ScopedBaton baton;
 
                 if (! PluginMessageLoop::isHostDriving())
+                {
                     juce::dispatchNextMessageOnSystemQueue (true);
+
+                    // Events some other call read in wait in Xlib's queue,
+                    // not on the descriptor polled above.
+                    PluginX11::deliverQueuedEvents();
+                }
             }
         }
 
@@ -83,6 +96,15 @@ namespace
                 ::poll (descriptors.data(), (nfds_t) descriptors.size(), timeoutMs);
         }
     };
+
+    LoopState::~LoopState()
+    {
+        if (dispatcher != nullptr)
+        {
+            dispatcher->signalThreadShouldExit();
+            (void) dispatcher.release();
+        }
+    }
 }
 
 //==============================================================================
@@ -97,6 +119,7 @@ PluginMessageLoop::Reference::Reference()
     {
         juce::initialiseJuce_GUI();
         juce::MessageManager::getInstance()->setCurrentThreadAsMessageThread();
+        PluginX11::installErrorHandler();
 
         state.dispatcher = std::make_unique<BackgroundDispatcher>();
         state.dispatcher->startThread();
@@ -121,6 +144,7 @@ PluginMessageLoop::Reference::~Reference()
         if (auto* mm = juce::MessageManager::getInstanceWithoutCreating())
             mm->setCurrentThreadAsMessageThread();
 
+        PluginX11::removeErrorHandler();
         juce::shutdownJuce_GUI();
         state.attachedEditors = 0;
     }
@@ -151,14 +175,22 @@ void PluginMessageLoop::dispatchForHost()
     juce::Timer::callPendingTimersSynchronously();
 
     // Bounded, so that a steady stream of messages cannot keep the host's
-    // GUI thread here for ever.
+    // GUI thread here for ever. Events already read into Xlib's queue leave
+    // nothing on the descriptor, so the queue is looked at as well.
     for (int round = 0; round < 64; ++round)
-        if (! juce::dispatchNextMessageOnSystemQueue (true))
+    {
+        const bool dispatched = juce::dispatchNextMessageOnSystemQueue (true);
+
+        if (! PluginX11::deliverQueuedEvents() && ! dispatched)
             break;
+    }
 
     for (int i = juce::ComponentPeer::getNumPeers(); --i >= 0;)
         if (auto* peer = juce::ComponentPeer::getPeer (i))
             peer->performAnyPendingRepaintsNow();
+
+    // Painting talks to the server, which may read more events in.
+    PluginX11::deliverQueuedEvents();
 }
 
 void PluginMessageLoop::editorAttached()

@@ -7,6 +7,8 @@
 // guesses are defined here; every fst name used is checked against them.
 // fst marks its open questions with #warning, which no pragma silences in
 // g++ 12: targets including this header build with -Wno-cpp.
+#include "framework/FourCharacterCode.h"
+
 #include <pluginterfaces/fst/fst.h>
 
 #include <cstddef>
@@ -74,16 +76,8 @@ namespace vst
     inline constexpr int kPlugCategSynth = 2;
     inline constexpr int kVstMidiType    = 1;
 
-    inline constexpr std::int32_t fourCharacters (const char (&text)[5]) noexcept
-    {
-        return (std::int32_t) (((std::uint32_t) (unsigned char) text[0] << 24)
-                             | ((std::uint32_t) (unsigned char) text[1] << 16)
-                             | ((std::uint32_t) (unsigned char) text[2] << 8)
-                             |  (std::uint32_t) (unsigned char) text[3]);
-    }
-
-    inline constexpr std::int32_t effectMagic   = fourCharacters ("VstP");
-    inline constexpr std::int32_t identifyReply = fourCharacters ("NvEf");
+    inline constexpr std::int32_t effectMagic   = fourCharacterCode ("VstP");
+    inline constexpr std::int32_t identifyReply = fourCharacterCode ("NvEf");
 
     /** Interface version this adapter implements, as effGetVstVersion reports it. */
     inline constexpr int implementedVersion = 2300;

@@ -64,7 +64,7 @@ TEST (EditorBehaviour, OpeningShowsTheProcessorAndEchoesOnlyTheWaveShapesOnce)
     EXPECT_TRUE (rig.host.sent.empty());
 }
 
-TEST (EditorBehaviour, WaveShapeIdsOutsideTheListLeaveTheBoxAloneAndTheEchoStoresWholeIds)
+TEST (EditorBehaviour, WaveShapeIdsOutsideTheListLeaveTheBoxAloneAndTheEchoStoresNothing)
 {
     Rig rig;
     rig.filter.setParameterValue (14, 0.4f);
@@ -76,14 +76,40 @@ TEST (EditorBehaviour, WaveShapeIdsOutsideTheListLeaveTheBoxAloneAndTheEchoStore
     EXPECT_EQ (rig.box (1).getText(), "Saw1");
 
     deliverPendingMessages();
-    EXPECT_EQ (rig.host.sent, (Sent { { 15, 2.0f } }));
+    EXPECT_EQ (rig.host.sent, (Sent { { 15, 2.7f } }));
     EXPECT_EQ (rig.filter.parameterValue (14), 0.4f);
-    EXPECT_EQ (rig.filter.parameterValue (15), 2.0f);
+    EXPECT_EQ (rig.filter.parameterValue (15), 2.7f);
 
     // At a later refresh an unknown id keeps whatever the box shows.
     rig.filter.setParameterValue (15, 9.0f);
     rig.editor->refreshControls();
     EXPECT_EQ (rig.box (1).getText(), "Saw1");
+}
+
+TEST (EditorBehaviour, AStateLoadWinsOverTheWaveShapeEcho)
+{
+    juce::MemoryBlock state;
+    {
+        JuceFilter other;
+        other.setParameterValue (14, 5.0f);
+        other.setParameterValue (15, 3.0f);
+        other.saveState (state);
+    }
+
+    // Loaded before the boxes' echo of what the new editor showed arrives.
+    Rig rig;
+    rig.openEditor();
+    rig.filter.loadState (state.getData(), (int) state.getSize());
+    deliverPendingMessages();
+
+    EXPECT_EQ (rig.filter.parameterValue (14), 5.0f);
+    EXPECT_EQ (rig.filter.parameterValue (15), 3.0f);
+    EXPECT_EQ (rig.box (0).getSelectedId(), 5);
+    EXPECT_EQ (rig.box (1).getSelectedId(), 3);
+
+    // The host only ever hears what the slots hold.
+    for (auto [slot, value] : rig.host.sent)
+        EXPECT_EQ (value, rig.filter.parameterValue (slot)) << "slot " << slot;
 }
 
 TEST (EditorBehaviour, ControlsShowConstrainedValuesAndNeverCorrectTheProcessor)

@@ -35,7 +35,7 @@ namespace editortest
     }
 
     /** Stands in for the host adapter's callbacks: records what the editor
-        tells the host and stores it in the processor, as the adapter does. */
+        tells the host and stores edits in the processor, as the adapter does. */
     class HostRecorder : public FilterNativeCallbacks
     {
     public:
@@ -45,6 +45,11 @@ namespace editortest
         {
             sent.emplace_back (index, newValue);
             filter.setParameterValue (index, newValue);
+        }
+
+        void reportParameterValue (int index, float currentValue) override
+        {
+            sent.emplace_back (index, currentValue);
         }
 
         JuceFilter& filter;

@@ -204,6 +204,25 @@ TEST (Output, ReplaceAccumulateAndChannels)
     EXPECT_TRUE (sameSamples (three, reference, 1, 1));
     EXPECT_EQ (peak (three.getReadPointer (2), 512), 0.0);
 
+    // A mix so quiet that it underflows holds zeros of both signs: the two
+    // outputs carry them alike, replacing and adding (to zeros of the sign
+    // that keeps them).
+    for (bool accumulate : { false, true })
+    {
+        ProcessorRig quiet;
+        quiet.filter->setParameterValue (12, 3.0e-38f);
+        quiet.filter->setParameterValue (16, 0.0f);
+        juce::AudioBuffer<float> b (2, 512);
+        for (int c = 0; c < 2; ++c)
+            juce::FloatVectorOperations::fill (b.getWritePointer (c), -0.0f, 512);
+        quiet.processInto (b, { noteOn (0, 60), noteOn (0, 64), noteOn (0, 67) }, accumulate);
+        int negativeZeros = 0;
+        for (int i = 0; i < 512; ++i)
+            negativeZeros += b.getSample (0, i) == 0.0f && std::signbit (b.getSample (0, i)) ? 1 : 0;
+        EXPECT_GT (negativeZeros, 0);
+        EXPECT_EQ (std::memcmp (b.getReadPointer (0), b.getReadPointer (1), 512 * sizeof (float)), 0) << accumulate;
+    }
+
     // One channel gets the mono mix; none is tolerated.
     const auto mono = narrow.block (512, {}, false, 1);
     EXPECT_TRUE (sameSamples (mono, reference, 0, 0));
@@ -307,6 +326,10 @@ TEST (Output, HostileValuesRatesAndBlockSizesStayFinite)
                 for (int c = 0; c < 2; ++c)
                     for (int i = 0; i < size; ++i)
                         ASSERT_TRUE (std::isfinite (b.getSample (c, i))) << "rate " << rate << " slot " << slot << " value " << value;
+
+                // The two outputs are one signal, down to the sign of a zero.
+                ASSERT_EQ (std::memcmp (b.getReadPointer (0), b.getReadPointer (1), sizeof (float) * (size_t) size), 0)
+                    << "rate " << rate << " slot " << slot << " value " << value;
             }
     }
 

@@ -1,15 +1,16 @@
 // Zephyrine — a small software synthesizer plug-in.
 // Copyright (C) 2026 the Zephyrine developers. GPL-3.0-or-later.
 
-// The adapter in this process, for what a host cannot see from outside: when
-// the kept chunk goes, and what the processor holds when the host hears of an
-// edit.
+// The adapter in this process, for what a host cannot see from outside: how
+// long the chunk handed out stays, what the processor holds when the host
+// hears of an edit, and X events the framework has already read.
 #include <gtest/gtest.h>   // before the framework, whose X11 headers define None and friends
 
 #include "framework/vst/JuceVSTWrapper.h"
 #include "framework/vst/VstPluginFactory.h"
 
 #include <chrono>
+#include <cstring>
 #include <mutex>
 #include <thread>
 #include <vector>
@@ -47,40 +48,30 @@ namespace
 
     void sleepMs (int ms) { std::this_thread::sleep_for (std::chrono::milliseconds (ms)); }
 
-    bool heldAfter (JuceVSTWrapper& w, int ms)
-    {
-        sleepMs (ms);
-        return w.isHoldingChunk();
-    }
 }
 
-TEST (VstAdapter, KeptChunkGoesAfterItsLifetimeOnlyWhileTheTimerRuns)
+TEST (VstAdapter, AChunkHandedOutStaysUntilTheNextOneOrClose)
 {
     auto* effect = createVstEffect (testHost);
     ASSERT_NE (effect, nullptr);
     auto& wrapper = wrapperOf (effect);
-    void* data = nullptr;
-
-    // Before effOpen no timer runs: the chunk stays.
-    EXPECT_EQ (effect->dispatcher (effect, vst::effGetChunk, 0, 0, &data, 0.0f), 205);
-    EXPECT_TRUE (wrapper.isHoldingChunk());
-    EXPECT_TRUE (heldAfter (wrapper, 2600));
-
-    // effSetChunk releases it at once, also when it loads the chunk itself.
-    EXPECT_EQ (effect->dispatcher (effect, vst::effSetChunk, 0, 205, data, 0.0f), 0);
-    EXPECT_FALSE (wrapper.isHoldingChunk());
-
-    // With the timer running: still there at 1.5 s, gone soon after 2 s.
     effect->dispatcher (effect, vst::effOpen, 0, 0, nullptr, 0.0f);
-    effect->dispatcher (effect, vst::effGetChunk, 0, 0, &data, 0.0f);
-    EXPECT_TRUE (heldAfter (wrapper, 1500));
-    EXPECT_FALSE (heldAfter (wrapper, 1500));
 
-    // A new effGetChunk starts the lifetime again.
-    effect->dispatcher (effect, vst::effGetChunk, 0, 0, &data, 0.0f);
-    EXPECT_TRUE (heldAfter (wrapper, 1000));
-    effect->dispatcher (effect, vst::effGetChunk, 0, 0, &data, 0.0f);
-    EXPECT_TRUE (heldAfter (wrapper, 1500));
+    // Well past any lifetime the timer could give it, the block is intact.
+    void* data = nullptr;
+    const auto size = effect->dispatcher (effect, vst::effGetChunk, 0, 0, &data, 0.0f);
+    ASSERT_EQ (size, 205);
+    const std::vector<char> copy (static_cast<const char*> (data), static_cast<const char*> (data) + size);
+    sleepMs (2600);
+    ASSERT_TRUE (wrapper.isHoldingChunk());
+    EXPECT_EQ (std::memcmp (data, copy.data(), copy.size()), 0);
+
+    // Handing the very block back loads it and leaves it valid.
+    effect->setParameter (effect, 0, 0.75f);
+    EXPECT_EQ (effect->dispatcher (effect, vst::effSetChunk, 0, size, data, 0.0f), 0);
+    EXPECT_NE (effect->getParameter (effect, 0), 0.75f);
+    EXPECT_TRUE (wrapper.isHoldingChunk());
+    EXPECT_EQ (std::memcmp (data, copy.data(), copy.size()), 0);
 
     EXPECT_EQ (effect->dispatcher (effect, vst::effClose, 0, 0, nullptr, 0.0f), 1);
 }
@@ -122,4 +113,78 @@ TEST (VstAdapter, EditorEditsAreStoredBeforeTheHostHears)
 
     effect->dispatcher (effect, vst::effClose, 0, 0, nullptr, 0.0f);
     EXPECT_EQ (PluginMessageLoop::getNumReferences(), 0);
+}
+
+namespace
+{
+    int ignoreXError (Display*, XErrorEvent*) { return 0; }
+}
+
+TEST (VstAdapter, XEventsAlreadyReadAreHandledAtOnce)
+{
+    auto* host = XOpenDisplay (nullptr);
+    if (host == nullptr)
+        GTEST_SKIP() << "no X display";
+    XSetErrorHandler (ignoreXError);
+    const auto window = XCreateSimpleWindow (host, DefaultRootWindow (host), 0, 0, 500, 200, 0, 0, 0);
+    XMapWindow (host, window);
+    XSync (host, False);
+
+    auto* effect = createVstEffect (testHost);
+    ASSERT_NE (effect, nullptr);
+    effect->dispatcher (effect, vst::effOpen, 0, 0, nullptr, 0.0f);
+    ASSERT_EQ (effect->dispatcher (effect, vst::effEditOpen, 0, 0, reinterpret_cast<void*> (window), 0.0f), 1);
+    effect->dispatcher (effect, vst::effEditIdle, 0, 0, nullptr, 0.0f);
+
+    ::Window root = 0, parent = 0, *children = nullptr;
+    unsigned int count = 0;
+    XQueryTree (host, window, &root, &parent, &children, &count);
+    ASSERT_EQ (count, 1u);
+    const auto editorWindow = children[0];
+    XFree (children);
+
+    // A click on "Crush", read in by the plug-in's connection while it waits
+    // for a reply, as happens whenever it talks to the server: nothing is
+    // left on the descriptor to wake anyone.
+    const auto clickCrushAndReadItIn = [&]
+    {
+        const PluginMessageLoop::ScopedBaton baton;
+
+        for (bool press : { true, false })
+        {
+            XEvent e {};
+            e.xbutton.type = press ? ButtonPress : ButtonRelease;
+            e.xbutton.window = editorWindow;
+            e.xbutton.root = root;
+            e.xbutton.x = e.xbutton.x_root = 372;
+            e.xbutton.y = e.xbutton.y_root = 176;
+            e.xbutton.state = press ? 0 : Button1Mask;
+            e.xbutton.button = Button1;
+            e.xbutton.same_screen = True;
+            XSendEvent (host, editorWindow, True, press ? ButtonPressMask : ButtonReleaseMask, &e);
+        }
+
+        XSync (host, False);
+        auto* own = juce::XWindowSystem::getInstance()->getDisplay();
+        juce::X11Symbols::getInstance()->xSync (own, False);
+    };
+
+    auto* filter = wrapperOf (effect).getFilter();
+    ASSERT_EQ (filter->parameterValue (16), 1.0f);
+
+    // The plug-in's own thread dispatches once the host has stopped idling.
+    sleepMs ((int) PluginMessageLoop::hostStallMs + 50);
+    clickCrushAndReadItIn();
+    sleepMs (100);
+    EXPECT_EQ (filter->parameterValue (16), 0.0f);
+
+    // The host's idle call dispatches: the click counts within that call.
+    effect->dispatcher (effect, vst::effEditIdle, 0, 0, nullptr, 0.0f);
+    clickCrushAndReadItIn();
+    effect->dispatcher (effect, vst::effEditIdle, 0, 0, nullptr, 0.0f);
+    EXPECT_EQ (filter->parameterValue (16), 1.0f);
+
+    effect->dispatcher (effect, vst::effClose, 0, 0, nullptr, 0.0f);
+    XDestroyWindow (host, window);
+    XCloseDisplay (host);
 }

@@ -223,3 +223,53 @@ TEST (VstEditor, WorksInAHostThatNeverCallsEditIdle)
     EXPECT_TRUE (host.children().empty());
     EXPECT_EQ (xErrors, 0);
 }
+
+TEST (VstEditor, AStateLoadWinsOverAnOpenEditor)
+{
+    HostWindow host;
+    if (host.display == nullptr)
+        GTEST_SKIP() << "no X display";
+
+    std::vector<uint8_t> state;   // P1 "Sqr", P2 "Saw2", the rest as new
+    {
+        auto source = load();
+        source->setParameter (14, 5.0f);
+        source->setParameter (15, 3.0f);
+        state = source->getChunk();
+    }
+
+    const auto expectLoaded = [&state] (vsthost::Plugin& p, HostRecorder& recorder, const char* how)
+    {
+        EXPECT_EQ (p.getParameter (14), 5.0f) << how;
+        EXPECT_EQ (p.getParameter (15), 3.0f) << how;
+        EXPECT_EQ (p.getChunk(), state) << how;
+
+        for (const auto& call : recorder.snapshot())
+        {
+            if (call.opcode == audioMasterAutomate)
+            {
+                EXPECT_EQ (call.opt, p.getParameter (call.index)) << how << ", slot " << call.index;
+            }
+        }
+    };
+
+    // Loaded into a freshly opened editor, then the host's idle.
+    HostRecorder recorder;
+    auto plugin = load (&recorder);
+    plugin->open();
+    ASSERT_EQ (plugin->dispatch (effEditOpen, 0, 0, host.handle()), 1);
+    plugin->setChunk (state);
+    idleFor (*plugin, 100);
+    expectLoaded (*plugin, recorder, "open editor");
+
+    // Loaded into an instance whose editor was only sized, while the idle
+    // calls of another instance deliver the messages.
+    HostRecorder sizedRecorder;
+    auto sized = load (&sizedRecorder);
+    sized->open();
+    ERect* rect = nullptr;
+    ASSERT_NE (sized->dispatch (effEditGetRect, 0, 0, &rect), 0);
+    sized->setChunk (state);
+    idleFor (*plugin, 100);
+    expectLoaded (*sized, sizedRecorder, "sized editor");
+}

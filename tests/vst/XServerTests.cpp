@@ -1,0 +1,201 @@
+// Zephyrine — a small software synthesizer plug-in.
+// Copyright (C) 2026 the Zephyrine developers. GPL-3.0-or-later.
+
+// The editor on an X server of the test's own: no window manager, reset when
+// its last client leaves. Each case runs in a child process that, like many
+// hosts, installs no X error handler, so that an X error reaching Xlib's
+// default handler ends it, and a hang shows as a timeout.
+#include "VstTestHost.h"
+
+#include <X11/Xlib.h>
+
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
+#include <string>
+
+#include <poll.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+using namespace vsttest;
+
+namespace
+{
+    /** A bare Xvfb on a display number it picks itself. */
+    class OwnXServer
+    {
+    public:
+        OwnXServer()
+        {
+            int fds[2];
+            if (::pipe (fds) != 0)
+                return;
+
+            pid = ::fork();
+            if (pid == 0)
+            {
+                ::close (fds[0]);
+                char fd[16];
+                std::snprintf (fd, sizeof (fd), "%d", fds[1]);
+                std::freopen ("/dev/null", "w", stderr);
+                ::execlp ("Xvfb", "Xvfb", "-displayfd", fd, "-nolisten", "tcp",
+                          "-screen", "0", "800x600x24", (char*) nullptr);
+                ::_exit (127);
+            }
+
+            // The server writes its number again at every reset, and ends
+            // when it cannot: the reading end stays open while it runs.
+            ::close (fds[1]);
+            numberPipe = fds[0];
+            pollfd ready { numberPipe, POLLIN, 0 };
+            char number[16] = {};
+            if (pid > 0 && ::poll (&ready, 1, 5000) == 1 && ::read (numberPipe, number, sizeof (number) - 1) > 0)
+            {
+                char name[24];
+                std::snprintf (name, sizeof (name), ":%d", std::atoi (number));
+                display = name;
+            }
+        }
+
+        ~OwnXServer()
+        {
+            if (pid > 0)
+            {
+                ::kill (pid, SIGTERM);
+                ::waitpid (pid, nullptr, 0);
+            }
+            ::close (numberPipe);
+        }
+
+        pid_t pid = -1;
+        int numberPipe = -1;
+        std::string display;
+    };
+
+    /** Runs body in a child process on the given display; its exit status,
+        or -1 when it had to be killed after timeoutMs. */
+    int runInChild (const std::string& display, const std::function<void()>& body, int timeoutMs = 10000)
+    {
+        const auto child = ::fork();
+        if (child == 0)
+        {
+            ::setenv ("DISPLAY", display.c_str(), 1);
+            body();
+            std::exit (::testing::Test::HasFailure() ? 2 : 0);
+        }
+
+        int status = 0;
+        for (int waited = 0; waited < timeoutMs; waited += 10)
+        {
+            if (::waitpid (child, &status, WNOHANG) == child)
+                return WIFEXITED (status) ? WEXITSTATUS (status) : 128 + WTERMSIG (status);
+            sleepMs (10);
+        }
+
+        ::kill (child, SIGKILL);
+        ::waitpid (child, &status, 0);
+        return -1;
+    }
+
+    /** The host's side: its own display and a window for the editor. */
+    struct BareHostWindow
+    {
+        BareHostWindow()
+        {
+            for (int attempt = 0; attempt < 30 && display == nullptr; ++attempt)
+                if ((display = XOpenDisplay (nullptr)) == nullptr)
+                    sleepMs (100);
+            if (display == nullptr)
+                std::exit (3);
+            window = XCreateSimpleWindow (display, DefaultRootWindow (display), 0, 0, 500, 200, 0, 0, 0);
+            XMapWindow (display, window);
+            XSync (display, False);
+        }
+
+        void* handle() const { return reinterpret_cast<void*> (window); }
+
+        Display* display = nullptr;
+        Window window = 0;
+    };
+
+    void idle (vsthost::Plugin& p, int times)
+    {
+        for (int i = 0; i < times; ++i)
+        {
+            p.dispatch (effEditIdle);
+            sleepMs (10);
+        }
+    }
+}
+
+TEST (VstXServer, TheEditorOpensWithoutXErrorsWhateverCameFirst)
+{
+    // Idle calls before the first open: the window system is up before the editor.
+    {
+        OwnXServer server;
+        if (server.display.empty())
+            GTEST_SKIP() << "no Xvfb";
+
+        EXPECT_EQ (runInChild (server.display, []
+        {
+            BareHostWindow host;
+            auto plugin = load();
+            plugin->open();
+            idle (*plugin, 3);
+            EXPECT_EQ (plugin->dispatch (effEditOpen, 0, 0, host.handle()), 1);
+            idle (*plugin, 10);
+            plugin->dispatch (effEditClose);
+            plugin->close();
+        }), 0);
+    }
+
+    // The editor sized while the plug-in is the server's only client, and the
+    // host's own connection made after that.
+    {
+        OwnXServer server;
+        EXPECT_EQ (runInChild (server.display, []
+        {
+            auto plugin = load();
+            plugin->open();
+            ERect* rect = nullptr;
+            EXPECT_NE (plugin->dispatch (effEditGetRect, 0, 0, &rect), 0);
+            idle (*plugin, 3);
+
+            BareHostWindow host;
+            EXPECT_EQ (plugin->dispatch (effEditOpen, 0, 0, host.handle()), 1);
+            idle (*plugin, 10);
+            plugin->close();
+        }), 0);
+    }
+}
+
+TEST (VstXServer, AHostThatExitsFromACallbackEnds)
+{
+    OwnXServer server;
+    if (server.display.empty())
+        GTEST_SKIP() << "no Xvfb";
+
+    // A host that ends with exit() from inside a call of the plug-in, here
+    // the editor's first report, leaving its instances as they are.
+    EXPECT_EQ (runInChild (server.display, []
+    {
+        vsthost::HostOptions options;
+        options.handler = [] (const vsthost::HostCall& call) -> std::optional<intptr_t>
+        {
+            if (call.opcode == audioMasterAutomate)
+                std::exit (0);
+            return std::nullopt;
+        };
+
+        auto plugin = vsthost::Plugin::load (pluginPath, options).plugin;
+        auto other = vsthost::Plugin::load (pluginPath, options).plugin;
+        plugin->open();
+        other->open();
+        ERect* rect = nullptr;
+        plugin->dispatch (effEditGetRect, 0, 0, &rect);
+        idle (*plugin, 50);
+        std::exit (4);
+    }), 0);
+}
