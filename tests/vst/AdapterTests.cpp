@@ -180,9 +180,10 @@ TEST (VstAdapter, XEventsAlreadyReadAreHandledAtOnce)
 
     // The host's idle call dispatches: the click counts within that call.
     effect->dispatcher (effect, vst::effEditIdle, 0, 0, nullptr, 0.0f);
+    const auto before = filter->parameterValue (16);
     clickCrushAndReadItIn();
     effect->dispatcher (effect, vst::effEditIdle, 0, 0, nullptr, 0.0f);
-    EXPECT_EQ (filter->parameterValue (16), 1.0f);
+    EXPECT_NE (filter->parameterValue (16), before);
 
     effect->dispatcher (effect, vst::effClose, 0, 0, nullptr, 0.0f);
     XDestroyWindow (host, window);
