@@ -238,38 +238,33 @@ TEST (VstEditor, AStateLoadWinsOverAnOpenEditor)
         state = source->getChunk();
     }
 
-    const auto expectLoaded = [&state] (vsthost::Plugin& p, HostRecorder& recorder, const char* how)
-    {
-        EXPECT_EQ (p.getParameter (14), 5.0f) << how;
-        EXPECT_EQ (p.getParameter (15), 3.0f) << how;
-        EXPECT_EQ (p.getChunk(), state) << how;
-
-        for (const auto& call : recorder.snapshot())
-        {
-            if (call.opcode == audioMasterAutomate)
-            {
-                EXPECT_EQ (call.opt, p.getParameter (call.index)) << how << ", slot " << call.index;
-            }
-        }
-    };
-
-    // Loaded into a freshly opened editor, then the host's idle.
-    HostRecorder recorder;
-    auto plugin = load (&recorder);
-    plugin->open();
-    ASSERT_EQ (plugin->dispatch (effEditOpen, 0, 0, host.handle()), 1);
-    plugin->setChunk (state);
-    idleFor (*plugin, 100);
-    expectLoaded (*plugin, recorder, "open editor");
-
-    // Loaded into an instance whose editor was only sized, while the idle
-    // calls of another instance deliver the messages.
-    HostRecorder sizedRecorder;
-    auto sized = load (&sizedRecorder);
+    // One load right after effEditOpen, driven by its own idle calls; one
+    // right after another instance's effEditGetRect, driven by the first's.
+    HostRecorder recorders[2];
+    auto opened = load (&recorders[0]);
+    auto sized = load (&recorders[1]);
+    opened->open();
     sized->open();
+    ASSERT_EQ (opened->dispatch (effEditOpen, 0, 0, host.handle()), 1);
+    opened->setChunk (state);
     ERect* rect = nullptr;
     ASSERT_NE (sized->dispatch (effEditGetRect, 0, 0, &rect), 0);
     sized->setChunk (state);
-    idleFor (*plugin, 100);
-    expectLoaded (*sized, sizedRecorder, "sized editor");
+    idleFor (*opened, 100);
+
+    for (int i = 0; i < 2; ++i)
+    {
+        auto& p = i == 0 ? *opened : *sized;
+        EXPECT_EQ (p.getParameter (14), 5.0f) << i;
+        EXPECT_EQ (p.getParameter (15), 3.0f) << i;
+        EXPECT_EQ (p.getChunk(), state) << i;
+
+        for (const auto& call : recorders[i].snapshot())
+        {
+            if (call.opcode == audioMasterAutomate)
+            {
+                EXPECT_EQ (call.opt, p.getParameter (call.index)) << i << ", slot " << call.index;
+            }
+        }
+    }
 }
