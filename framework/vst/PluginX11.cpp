@@ -52,7 +52,11 @@ void PluginX11::installErrorHandler()
     auto* x = juce::X11Symbols::getInstance();
 
     if (! x->loadAllSymbols())
+    {
+        if (juce::XWindowSystem::getInstanceWithoutCreating() == nullptr)
+            juce::X11Symbols::deleteInstance();
         return;
+    }
 
     previousHandler = x->xSetErrorHandler (handleXError);
     installed = true;
@@ -74,6 +78,11 @@ void PluginX11::removeErrorHandler()
         x->xSetErrorHandler (current);
 
     previousHandler = nullptr;
+
+    // The window system, when there is one, releases the symbols as it goes;
+    // otherwise they were loaded for the handler alone.
+    if (juce::XWindowSystem::getInstanceWithoutCreating() == nullptr)
+        juce::X11Symbols::deleteInstance();
 }
 
 bool PluginX11::prepareWindowSystem()
