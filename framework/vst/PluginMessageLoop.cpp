@@ -38,7 +38,8 @@ namespace
 
         // Reached with a dispatcher still running only when the host ends
         // the process with instances alive, perhaps from a thread that holds
-        // the baton the dispatcher waits for: joining could wait for ever.
+        // the baton the dispatcher waits for: joining could wait for ever,
+        // so it waits a moment only.
         ~LoopState();
     };
 
@@ -99,11 +100,18 @@ namespace
 
     LoopState::~LoopState()
     {
-        if (dispatcher != nullptr)
-        {
-            dispatcher->signalThreadShouldExit();
+        if (dispatcher == nullptr)
+            return;
+
+        // A clean end when the thread can finish; left behind when it waits
+        // for the baton held by the exiting thread itself.
+        dispatcher->signalThreadShouldExit();
+        dispatcher->notify();
+
+        if (dispatcher->waitForThreadToExit (500))
+            dispatcher.reset();
+        else
             (void) dispatcher.release();
-        }
     }
 }
 

@@ -29,11 +29,9 @@ namespace
 
     // The names the framework looks up without creating them.
     constexpr const char* lookedUpAtoms[] = {
-        "KWM_WIN_DECORATION", "WM_CHANGE_STATE", "WM_DELETE_WINDOW", "WM_PROTOCOLS", "WM_STATE",
-        "WM_TAKE_FOCUS", "_KDE_NET_WM_WINDOW_TYPE_OVERRIDE", "_MOTIF_WM_HINTS", "_NET_FRAME_EXTENTS",
-        "_NET_WM_ALLOWED_ACTIONS", "_NET_WM_PING", "_NET_WM_STATE", "_NET_WM_STATE_FULLSCREEN",
-        "_NET_WM_STATE_HIDDEN", "_NET_WM_WINDOW_TYPE", "_NET_WM_WINDOW_TYPE_COMBO",
-        "_NET_WM_WINDOW_TYPE_NORMAL", "_NET_WORKAREA", "_WIN_HINTS"
+        "WM_PROTOCOLS", "WM_TAKE_FOCUS", "WM_DELETE_WINDOW", "_NET_WM_PING", "WM_CHANGE_STATE", "WM_STATE",
+        "_NET_WM_WINDOW_TYPE", "_NET_WM_STATE", "_NET_WM_STATE_HIDDEN", "_NET_WM_STATE_FULLSCREEN",
+        "_NET_FRAME_EXTENTS", "_NET_WORKAREA", "_MOTIF_WM_HINTS"
     };
 
     bool anyMissing (const juce::XWindowSystemUtilities::Atoms& atoms) noexcept

@@ -126,7 +126,8 @@ TEST (VstAdapter, XEventsAlreadyReadAreHandledAtOnce)
     if (host == nullptr)
         GTEST_SKIP() << "no X display";
     XSetErrorHandler (ignoreXError);
-    const auto window = XCreateSimpleWindow (host, DefaultRootWindow (host), 0, 0, 500, 200, 0, 0, 0);
+    // Clear of the other tests' windows, whose pixels they read back.
+    const auto window = XCreateSimpleWindow (host, DefaultRootWindow (host), 0, 700, 500, 200, 0, 0, 0);
     XMapWindow (host, window);
     XSync (host, False);
 
@@ -157,7 +158,8 @@ TEST (VstAdapter, XEventsAlreadyReadAreHandledAtOnce)
             e.xbutton.window = editorWindow;
             e.xbutton.root = root;
             e.xbutton.x = e.xbutton.x_root = 372;
-            e.xbutton.y = e.xbutton.y_root = 176;
+            e.xbutton.y = 176;
+            e.xbutton.y_root = 700 + 176;
             e.xbutton.state = press ? 0 : Button1Mask;
             e.xbutton.button = Button1;
             e.xbutton.same_screen = True;
