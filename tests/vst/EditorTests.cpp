@@ -29,7 +29,9 @@ namespace
     class HostWindow
     {
     public:
-        HostWindow()
+        /** At x, y on the screen: tests that run side by side and read pixels
+            back keep their windows apart. */
+        explicit HostWindow (int x = 0, int y = 0)
         {
             // The X server resets when its last client leaves, as the previous
             // test's did: give it a moment to come back.
@@ -39,7 +41,7 @@ namespace
             if (display == nullptr)
                 return;
             XSetErrorHandler (countXError);
-            window = XCreateSimpleWindow (display, DefaultRootWindow (display), 0, 0, 640, 320, 0, 0, 0x203040);
+            window = XCreateSimpleWindow (display, DefaultRootWindow (display), x, y, 640, 320, 0, 0, 0x203040);
             XMapWindow (display, window);
             XSync (display, False);
         }
@@ -226,7 +228,7 @@ TEST (VstEditor, WorksInAHostThatNeverCallsEditIdle)
 
 TEST (VstEditor, AStateLoadWinsOverAnOpenEditor)
 {
-    HostWindow host;
+    HostWindow host (640, 340);
     if (host.display == nullptr)
         GTEST_SKIP() << "no X display";
 
