@@ -86,9 +86,9 @@ namespace
     public:
         Input (const std::uint8_t* d, std::size_t n) : data (d), size (n) {}
 
-        bool atEnd() const  { return position >= size; }
+        bool atEnd() const { return position >= size; }
 
-        std::uint8_t byte()  { return position < size ? data[position++] : 0; }
+        std::uint8_t byte() { return position < size ? data[position++] : 0; }
 
         std::uint32_t u32()
         {
@@ -98,9 +98,9 @@ namespace
             return v;
         }
 
-        std::uint16_t u16()       { return (std::uint16_t) (byte() | (byte() << 8)); }
-        std::int32_t i32()        { return (std::int32_t) u32(); }
-        float f32()               { return floatOf (u32()); }
+        std::uint16_t u16() { return (std::uint16_t) (byte() | (byte() << 8)); }
+        std::int32_t i32() { return (std::int32_t) u32(); }
+        float f32() { return floatOf (u32()); }
 
         std::vector<std::uint8_t> bytes (std::size_t n)
         {
@@ -169,7 +169,7 @@ namespace
             return effect->dispatcher (effect, opcode, index, value, ptr, opt);
         }
 
-        float get (int index)  { return effect->getParameter (effect, index); }
+        float get (int index) { return effect->getParameter (effect, index); }
 
         void readSlots()
         {
@@ -218,7 +218,7 @@ namespace
             // What cannot be a state block must change nothing; otherwise
             // the slots are whatever the block held.
             const bool cannotBe = exact.size() <= 8 || std::memcmp (exact.data(), "VC2!", 4) != 0
-                               || (exact[4] | exact[5] | exact[6] | exact[7]) == 0;
+                                  || (exact[4] | exact[5] | exact[6] | exact[7]) == 0;
             if (cannotBe)
                 checkSlots ("a chunk that is no state block changed a slot");
             else
@@ -322,9 +322,9 @@ namespace
             s.dumpBytes = (VstIntPtr) dump.size();
             s.sysexDump = reinterpret_cast<char*> (dump.data());
 
-            list->events[i] = kind == 7 ? nullptr
-                            : kind == 5 ? reinterpret_cast<VstEvent*> (&s)
-                                        : reinterpret_cast<VstEvent*> (&m);
+            list->events[i] = kind == 7   ? nullptr
+                              : kind == 5 ? reinterpret_cast<VstEvent*> (&s)
+                                          : reinterpret_cast<VstEvent*> (&m);
         }
 
         instance.dispatch (vst::effProcessEvents, 0, 0, list);
@@ -333,16 +333,20 @@ namespace
     /** A text getter into a buffer of its promised size plus a canary. */
     void getText (Instance& instance, Input& in)
     {
-        struct Getter { int opcode; int size; };
+        struct Getter
+        {
+            int opcode;
+            int size;
+        };
         static constexpr Getter getters[] = {
-            { vst::effGetParamName,          vst::maxParamStringBytes },
-            { vst::effGetParamDisplay,       vst::maxParamStringBytes },
-            { vst::effGetParamLabel,         vst::maxParamStringBytes },
-            { vst::effGetProgramName,        vst::maxProgramNameBytes },
+            { vst::effGetParamName, vst::maxParamStringBytes },
+            { vst::effGetParamDisplay, vst::maxParamStringBytes },
+            { vst::effGetParamLabel, vst::maxParamStringBytes },
+            { vst::effGetProgramName, vst::maxProgramNameBytes },
             { vst::effGetProgramNameIndexed, vst::maxProgramNameBytes },
-            { vst::effGetEffectName,         vst::maxEffectNameBytes },
-            { vst::effGetVendorString,       vst::maxVendorBytes },
-            { vst::effGetProductString,      vst::maxProductBytes },
+            { vst::effGetEffectName, vst::maxEffectNameBytes },
+            { vst::effGetVendorString, vst::maxVendorBytes },
+            { vst::effGetProductString, vst::maxProductBytes },
         };
 
         const auto& g = getters[in.byte() % std::size (getters)];
@@ -356,7 +360,9 @@ namespace
 
         // Whatever was written ends inside the promised size.
         const auto end = text.begin() + g.size;
-        const bool written = std::find_if (text.begin(), end, [] (std::uint8_t b) { return b != canaryByte; }) != end;
+        const bool written = std::find_if (text.begin(), end, [] (std::uint8_t b)
+                                           { return b != canaryByte; })
+                             != end;
         if (written)
             check (std::find (text.begin(), end, (std::uint8_t) 0) != end, "a text without its zero byte");
     }
@@ -371,14 +377,14 @@ namespace
 
         switch (opcode)
         {
-            case vst::effClose:          // its own step
-            case vst::effEditOpen:       // needs a window
+            case vst::effClose:      // its own step
+            case vst::effEditOpen:   // needs a window
             case vst::effEditClose:
             case vst::effEditIdle:
             case vst::effEditGetRect:
-            case vst::effSetChunk:       // its own step: needs data of its size
+            case vst::effSetChunk:   // its own step: needs data of its size
             case vst::effGetChunk:
-            case 42:                     // effSetSpeakerArrangement: pointers in value
+            case 42:   // effSetSpeakerArrangement: pointers in value
             case vst::effGetSpeakerArrangement:
                 return;
             default:
@@ -393,10 +399,31 @@ namespace
     //==========================================================================
     enum Op
     {
-        opSelect, opOpen, opClose, opSampleRate, opBlockSize, opMains, opSetParameter, opGetParameter,
-        opEvents, opProcessReplacing, opProcess, opGetChunk, opSetChunk, opHandBackChunk, opRereadChunk,
-        opRoundTrip, opGetText, opSetProgramName, opCanDo, opEditGetRect, opEditOpen, opEditClose,
-        opEditIdle, opAnyOpcode, opWait,
+        opSelect,
+        opOpen,
+        opClose,
+        opSampleRate,
+        opBlockSize,
+        opMains,
+        opSetParameter,
+        opGetParameter,
+        opEvents,
+        opProcessReplacing,
+        opProcess,
+        opGetChunk,
+        opSetChunk,
+        opHandBackChunk,
+        opRereadChunk,
+        opRoundTrip,
+        opGetText,
+        opSetProgramName,
+        opCanDo,
+        opEditGetRect,
+        opEditOpen,
+        opEditClose,
+        opEditIdle,
+        opAnyOpcode,
+        opWait,
         opCount
     };
 
@@ -432,11 +459,11 @@ namespace
 
         switch (op)
         {
-            case opOpen:        instance.dispatch (vst::effOpen); break;
-            case opClose:       instance.close(); break;
-            case opSampleRate:  instance.dispatch (vst::effSetSampleRate, 0, 0, nullptr, in.f32()); break;
-            case opBlockSize:   instance.dispatch (vst::effSetBlockSize, 0, in.i32()); break;
-            case opMains:       instance.dispatch (vst::effMainsChanged, 0, in.byte() & 1); break;
+            case opOpen: instance.dispatch (vst::effOpen); break;
+            case opClose: instance.close(); break;
+            case opSampleRate: instance.dispatch (vst::effSetSampleRate, 0, 0, nullptr, in.f32()); break;
+            case opBlockSize: instance.dispatch (vst::effSetBlockSize, 0, in.i32()); break;
+            case opMains: instance.dispatch (vst::effMainsChanged, 0, in.byte() & 1); break;
 
             case opSetParameter:
             {
@@ -462,11 +489,11 @@ namespace
                 break;
             }
 
-            case opEvents:            sendEvents (instance, in); break;
-            case opProcessReplacing:  processBlock (instance, in, true); break;
-            case opProcess:           processBlock (instance, in, false); break;
-            case opGetChunk:          instance.getChunk ((in.byte() & 1) != 0); break;
-            case opSetChunk:          instance.setChunk (in.bytes (in.u16() % 2048)); break;
+            case opEvents: sendEvents (instance, in); break;
+            case opProcessReplacing: processBlock (instance, in, true); break;
+            case opProcess: processBlock (instance, in, false); break;
+            case opGetChunk: instance.getChunk ((in.byte() & 1) != 0); break;
+            case opSetChunk: instance.setChunk (in.bytes (in.u16() % 2048)); break;
 
             case opHandBackChunk:
                 // Hosts hand the very block they were given back.
@@ -478,7 +505,7 @@ namespace
                 }
                 break;
 
-            case opRereadChunk:  instance.checkChunkIntact(); break;
+            case opRereadChunk: instance.checkChunkIntact(); break;
 
             case opRoundTrip:
             {
@@ -495,7 +522,7 @@ namespace
                 break;
             }
 
-            case opGetText:  getText (instance, in); break;
+            case opGetText: getText (instance, in); break;
 
             case opSetProgramName:
             {
@@ -540,8 +567,8 @@ namespace
                     instance.dispatch (vst::effEditIdle);
                 break;
 
-            case opAnyOpcode:  anyOpcode (instance, in); break;
-            default:           break;
+            case opAnyOpcode: anyOpcode (instance, in); break;
+            default: break;
         }
 
         // Nobody touches the editors: no slot of any instance may move.
