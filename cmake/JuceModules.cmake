@@ -39,3 +39,8 @@ target_include_directories(zephyrine_juce SYSTEM
 
 # g++ 12 reports spurious -Wdangling-pointer and friends inside the framework.
 target_compile_options(zephyrine_juce PRIVATE -w)
+
+# Debian's framework build decodes images with the system's libpng and libjpeg.
+find_package(PNG REQUIRED)
+find_package(JPEG REQUIRED)
+target_link_libraries(zephyrine_juce PUBLIC PNG::PNG JPEG::JPEG)

@@ -39,7 +39,7 @@ namespace editorlayout
         { 200, 72, 96, 16 },  // 5  osc S
         { 200, 96, 96, 16 },  // 6  osc R
         { 200, 136, 96, 16 }, // 7  Amt
-        { 360, 25, 96, 16 },  // 8  amp A (one pixel below its label, as it always was)
+        { 360, 25, 96, 16 },  // 8  amp A (one pixel below its label)
         { 360, 49, 96, 16 },  // 9  amp D
         { 360, 73, 96, 16 },  // 10 amp S
         { 360, 97, 96, 16 },  // 11 amp R

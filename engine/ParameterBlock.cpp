@@ -4,7 +4,7 @@
 
 namespace
 {
-    // The factory sound. Each value is the float nearest to the decimal.
+    // The default sound. Each value is the float nearest to the decimal.
     constexpr float defaults[ParameterBlock::slotCount] = {
         0.329786986f,    // Disp
         0.691488981f,    // Rand

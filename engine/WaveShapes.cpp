@@ -17,8 +17,8 @@ namespace
     }
 
     // The ramps and the triangle follow their straight lines, except at the
-    // few points where the factory tables hold slightly different values;
-    // those points are kept as the instrument always had them.
+    // few points written out below, which sit slightly off them; the sound
+    // depends on those exact values.
     float fallingRampHalf (int i) noexcept
     {
         return (float) (i == 255 ? 1 : (255 - i) * 128) * unit;

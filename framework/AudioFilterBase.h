@@ -24,12 +24,10 @@ public:
     virtual void reportParameterValue (int index, float currentValue) = 0;
 };
 
-/** The processor base of the early framework, rebuilt on JUCE 7 with just
-    what the plug-in needs: the table of virtual operations a host adapter
-    drives, the callback lock, the attached host callbacks, the record of the
-    one open editor and the state-block wrapping.
-
-    The order of the virtual operations below is part of the contract. */
+/** The base of the plug-in's processor, on JUCE 7's modules: the virtual
+    operations a host adapter drives, the callback lock, the attached host
+    callbacks, the record of the one open editor and the state-block
+    wrapping. */
 class AudioFilterBase
 {
 public:

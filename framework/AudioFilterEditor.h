@@ -6,8 +6,8 @@
 
 class AudioFilterBase;
 
-/** The editor base of the early framework: a component bound to the
-    processor it was made for. When it goes, it clears the processor's record
+/** The base of the plug-in's editor: a component bound to the processor
+    it was made for. When it goes, it clears the processor's record
     of the open editor. */
 class AudioFilterEditor : public juce::Component
 {

@@ -72,6 +72,18 @@ namespace
                                         [] (char a, char b) { return (a >= 'A' && a <= 'Z' ? (char) (a - 'A' + 'a') : a) == b; });
         return found != bytes.end();
     }
+
+    // The framework's parser loops for ever on a processing instruction that
+    // text follows inside an element ("<a><?b?>c</a>"). Ours has none; only
+    // an XML declaration before the element is let through.
+    bool hasInstructionInsideTheElement (const std::string& bytes)
+    {
+        for (auto i = bytes.find ('<'); i != std::string::npos && i + 1 < bytes.size(); i = bytes.find ('<', i + 1))
+            if (bytes[i + 1] != '?' && bytes[i + 1] != '!')
+                return bytes.find ("<?", i) != std::string::npos;
+
+        return false;
+    }
 }
 
 void AudioFilterBase::xmlToStateBlock (const juce::XmlElement& xml, juce::MemoryBlock& destination)
@@ -112,7 +124,8 @@ std::unique_ptr<juce::XmlElement> AudioFilterBase::stateBlockToXml (const void* 
     const auto* zero = static_cast<const char*> (std::memchr (text, 0, (size_t) available));
     const std::string copy (text, zero != nullptr ? (size_t) (zero - text) : (size_t) available);
 
-    if (copy.empty() || copy.size() > textLimit || ! endsLikeADocument (copy) || hasDocumentType (copy))
+    if (copy.empty() || copy.size() > textLimit || ! endsLikeADocument (copy) || hasDocumentType (copy)
+         || hasInstructionInsideTheElement (copy))
         return {};
 
     const auto decoded = decodeText (copy);

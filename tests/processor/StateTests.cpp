@@ -115,6 +115,7 @@ TEST (State, RejectedBlocksChangeNothing)
         blockAround ("not xml at all>"),
         blockAround ("<!DOCTYPE t [<!ENTITY a \"X&a;\">]><t_SETTINGS 0=\"&a;\"/>"),   // endless expansion
         blockAround (std::string ("\0<t_SETTINGS/>", 14)),
+        blockAround ("<t_SETTINGS 0=\"1\"><?x?>y</t_SETTINGS>"),      // the parser would loop for ever
     };
 
     for (const auto& b : rejected)
