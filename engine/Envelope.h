@@ -25,10 +25,11 @@ public:
     /** Runs the handler of the current state once. */
     void step() noexcept { handlers[state] (*this); }
 
-    /** Steps n times, writing the level after each step to levels[0..n-1].
-        The same steps as calling step() n times, but looked up once per
-        segment instead of once per step. */
-    void render (float* __restrict levels, int n) noexcept;
+    /** Steps n times, writing the level after each step to levels[0],
+        levels[stride], ... levels[(n-1) × stride]. The same steps as calling
+        step() n times, but looked up once per segment instead of once per
+        step. */
+    void render (float* __restrict levels, int n, int stride = 1) noexcept;
 
     int state = Attack;
     float attackRate = 0.0f;
@@ -44,7 +45,7 @@ public:
 
 private:
     using Handler = void (*) (Envelope&) noexcept;
-    using BlockHandler = int (*) (Envelope&, float* __restrict, int) noexcept;
+    using BlockHandler = int (*) (Envelope&, float* __restrict, int, int) noexcept;
 
     static void idleStep (Envelope&) noexcept {}
     static void attackStep (Envelope&) noexcept;
@@ -54,8 +55,8 @@ private:
     static void quickReleaseFall (Envelope&) noexcept;
 
     template <Handler stepOnce, int ownState>
-    static int runWhile (Envelope&, float* __restrict levels, int n) noexcept;
-    static int runConstant (Envelope&, float* __restrict levels, int n) noexcept;
+    static int runWhile (Envelope&, float* __restrict levels, int n, int stride) noexcept;
+    static int runConstant (Envelope&, float* __restrict levels, int n, int stride) noexcept;
 
     static const Handler handlers[6];
 

@@ -13,6 +13,13 @@
 // here saturates (and NaN becomes 0).
 namespace floatrules
 {
+    /** True for every float but the infinities and NaN. The one spelling of
+        the test, so that every guard means the same thing. */
+    constexpr bool isFinite (float value) noexcept
+    {
+        return value - value == 0.0f;
+    }
+
     /** Drops the fraction toward zero, saturating at the int range. */
     constexpr int truncateToInt (float value) noexcept
     {

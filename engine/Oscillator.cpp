@@ -45,6 +45,12 @@ void Oscillator::setShapes (int positiveShape, int negativeShape) noexcept
     // around to the first point.
     for (int j = 0; j < tableLength; ++j)
         slopeTable[(size_t) j] = waveTable[(size_t) ((j + 1) % tableLength)] - waveTable[(size_t) j];
+
+    for (size_t j = 0; j < (size_t) tableLength; ++j)
+    {
+        pointPairs[2 * j] = waveTable[j];
+        pointPairs[2 * j + 1] = slopeTable[j];
+    }
 }
 
 int Oscillator::tableIndex (float phase) noexcept

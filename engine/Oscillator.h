@@ -54,6 +54,10 @@ public:
     const std::array<float, tableLength>& getWaveTable() const noexcept  { return waveTable; }
     const std::array<float, tableLength>& getSlopeTable() const noexcept { return slopeTable; }
 
+    /** Both tables interleaved, wave then slope for each point, so that one
+        eight-byte load fetches what a sample needs. */
+    const float* getPointPairs() const noexcept { return pointPairs.data(); }
+
     /** The nearest integer to (phase − 0.5), ties to even: floor (phase) for
         a fractional phase, and for a whole phase n, n when n is even and
         n − 1 when it is odd. */
@@ -72,4 +76,5 @@ private:
 
     std::array<float, tableLength> waveTable {};
     std::array<float, tableLength> slopeTable {};
+    alignas (16) std::array<float, 2 * tableLength> pointPairs {};
 };

@@ -159,6 +159,19 @@ void Voice::render (float* output) noexcept
 
 void Voice::renderSource() noexcept
 {
+    prepareSource();
+    oscillator.render (workBuffer, internalLength);
+
+    // The loudness follows the square of the linear amplitude envelope,
+    // stepped once per internal sample.
+    float levels[internalLength];
+    ampEnvelope.render (levels, internalLength);
+    for (int k = 0; k < internalLength; ++k)
+        workBuffer[k] = workBuffer[k] * (levels[k] * levels[k]);
+}
+
+void Voice::prepareSource() noexcept
+{
     // Pitch, once per call. The bend factor only changes with the wheel.
     const float bend = floatrules::clampOr (parameters.pitchBend, -1.0f, 1.0f, 0.0f);
     if (bend != cachedPitchBend)
@@ -175,15 +188,6 @@ void Voice::renderSource() noexcept
     oscEnvelope.step();
     const float bendLevel = oscEnvelope.level;
     oscillator.asymmetry = (amt * bendLevel * bendLevel + disp - 0.5f) * 0.5f;
-
-    oscillator.render (workBuffer, internalLength);
-
-    // The loudness follows the square of the linear amplitude envelope,
-    // stepped once per internal sample.
-    float levels[internalLength];
-    ampEnvelope.render (levels, internalLength);
-    for (int k = 0; k < internalLength; ++k)
-        workBuffer[k] = workBuffer[k] * (levels[k] * levels[k]);
 }
 
 void Voice::filterStages() noexcept

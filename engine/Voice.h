@@ -34,6 +34,11 @@ public:
     // side by side: the source (pitch, wave bend, oscillator and amplitude)
     // into workBuffer, the filter, then the mix into the output.
     void renderSource() noexcept;
+
+    /** The once-per-call part of renderSource: pitch, the oscillator
+        envelope's step and the wave bend; the oscillator and the amplitude
+        envelope are left to run. */
+    void prepareSource() noexcept;
     void filterStages() noexcept;
     void mixInto (float* output) noexcept;
 

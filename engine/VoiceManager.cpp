@@ -5,6 +5,7 @@
 #include "DenormalGuard.h"
 #include "FloatRules.h"
 #include "ParameterBlock.h"
+#include "VoiceLanes.h"
 
 #include <algorithm>
 #include <cmath>
@@ -141,11 +142,7 @@ void VoiceManager::render (float* out, int numSamples) noexcept
 
 void VoiceManager::renderSubBlock (float* out) noexcept
 {
-    // The same as rendering each voice in index order, but with the filters
-    // of all voices run side by side: one voice's filter is a chain of
-    // dependent operations that leaves most of the processor idle.
     Voice* sounding[voiceCount] {};
-    Voice* filtered[voiceCount] {};
     int soundingCount = 0;
     int filteredCount = 0;
 
@@ -153,11 +150,31 @@ void VoiceManager::renderSubBlock (float* out) noexcept
     {
         if (! v.active)
             continue;
-
-        v.renderSource();
         sounding[soundingCount++] = &v;
-        if (v.filterOn)
-            filtered[filteredCount++] = &v;
+        filteredCount += v.filterOn ? 1 : 0;
+    }
+
+    if (soundingCount == 0)
+        return;
+
+    // The sounding voices side by side in SIMD lanes, when they agree on the
+    // filter (they always do: it is one slot for all).
+    if (voicelanes::available() && (filteredCount == 0 || filteredCount == soundingCount))
+    {
+        voicelanes::render (sounding, soundingCount, out);
+        return;
+    }
+
+    // Voice by voice, with the filters of all voices run side by side: one
+    // voice's filter is a chain of dependent operations that leaves most of
+    // the processor idle.
+    Voice* filtered[voiceCount] {};
+    filteredCount = 0;
+    for (int i = 0; i < soundingCount; ++i)
+    {
+        sounding[i]->renderSource();
+        if (sounding[i]->filterOn)
+            filtered[filteredCount++] = sounding[i];
     }
 
     Voice::filterTogether (filtered, filteredCount);

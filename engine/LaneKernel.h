@@ -1,0 +1,245 @@
+// Zephyrine — a small software synthesizer plug-in.
+// Copyright (C) 2026 the Zephyrine developers. GPL-3.0-or-later.
+#pragma once
+
+// The lane renderer's loop, written once over a small vector interface
+// (Ops) and compiled once per instruction set: VoiceLanes.cpp for the
+// baseline, VoiceLanesAvx2.cpp with AVX2 enabled. Everything here has
+// internal linkage, so the two compilations never share a function.
+
+#include "Envelope.h"
+#include "FloatRules.h"
+#include "Oscillator.h"
+#include "ParameterBlock.h"
+#include "Voice.h"
+
+#include <cmath>
+#include <cstdint>
+
+namespace
+{
+namespace lanekernel
+{
+    constexpr int internalLength = Voice::internalLength;
+    constexpr int subBlockLength = Voice::subBlockLength;
+    constexpr float tableSize = (float) Oscillator::tableLength;
+    constexpr float halfSize = (float) Oscillator::halfLength;
+
+    // The same limit as a voice rendered alone applies to its gain.
+    constexpr float gainLimit = 1.0e6f;
+
+    inline bool isFinite (float v) noexcept { return floatrules::isFinite (v); }
+
+    /** Everything the loop keeps per lane between its rare scalar steps. */
+    template <int lanes>
+    struct LaneState
+    {
+        alignas (32) float phase[lanes];
+        alignas (32) float first[lanes];
+        alignas (32) float second[lanes];
+        alignas (32) float coefficient[lanes];
+        alignas (32) float state1[lanes];
+        alignas (32) float state2[lanes];
+        alignas (32) float levels[internalLength][lanes];
+        alignas (32) float mix[subBlockLength][lanes];
+        const float* tables[lanes];
+        int counterBase[lanes];
+        int stepBase[lanes];
+    };
+
+    /** The per-cycle step of one lane whose phase has just passed the end of
+        the table: the oscillator's pitch update (its counter brought up to
+        this sample first), then the wrap, exactly as the oscillator does it. */
+    template <int lanes>
+    void wrapLane (LaneState<lanes>& s, Voice& voice, int j, int k) noexcept
+    {
+        Oscillator& o = voice.oscillator;
+        o.sampleCounter = s.counterBase[j] + (k + 1 - s.stepBase[j]);
+        o.updatePitch();
+        s.counterBase[j] = o.sampleCounter;
+        s.stepBase[j] = k + 1;
+        s.first[j] = o.firstHalfIncrement;
+        s.second[j] = o.secondHalfIncrement;
+
+        float ph = s.phase[j] - tableSize;
+        if (! (ph < tableSize))
+            ph = std::fmod (ph, tableSize);
+        if (! (ph >= 0.0f))
+            ph = 0.0f;
+        s.phase[j] = ph;
+    }
+
+    template <class Ops, int groups, bool filtered>
+    void renderLanes (Voice* const* voices, int count, float* output) noexcept
+    {
+        using V = typename Ops::V;
+        using VI = typename Ops::VI;
+        constexpr int width = Ops::width;
+        constexpr int lanes = width * groups;
+
+        LaneState<lanes> s;
+
+        for (int j = 0; j < lanes; ++j)
+        {
+            if (j < count)
+            {
+                Voice& v = *voices[j];
+                v.prepareSource();
+                const Oscillator& o = v.oscillator;
+                s.phase[j] = o.phase;
+                s.first[j] = o.firstHalfIncrement;
+                s.second[j] = o.secondHalfIncrement;
+                s.coefficient[j] = v.filterCoefficient;
+                s.state1[j] = v.filterState1;
+                s.state2[j] = v.filterState2;
+                s.tables[j] = o.getPointPairs();
+                s.counterBase[j] = o.sampleCounter;
+                s.stepBase[j] = 0;
+                v.ampEnvelope.render (&s.levels[0][j], internalLength, lanes);
+            }
+            else
+            {
+                // A spare lane stands still at phase 0 and is never mixed.
+                s.phase[j] = s.first[j] = s.second[j] = 0.0f;
+                s.coefficient[j] = s.state1[j] = s.state2[j] = 0.0f;
+                s.tables[j] = s.tables[0];
+                s.counterBase[j] = s.stepBase[j] = 0;
+                for (int k = 0; k < internalLength; ++k)
+                    s.levels[k][j] = 0.0f;
+            }
+        }
+
+        const float volume = floatrules::clampOr (voices[0]->parameters.get (ParameterBlock::vol),
+                                                  -gainLimit, gainLimit, 0.0f);
+        const V vol = Ops::set1 (volume);
+        const V halfV = Ops::set1 (0.5f);
+        const V pointFive = Ops::set1 (0.5f);
+        const V tableEnd = Ops::set1 (tableSize);
+        const V halfWay = Ops::set1 (halfSize);
+
+        typename Ops::Tables tables[groups];
+        for (int m = 0; m < groups; ++m)
+            tables[m] = Ops::tablesOf (s.tables + m * width);
+
+        V ph[groups], first[groups], second[groups], g[groups], s1[groups], s2[groups], previous[groups];
+        for (int m = 0; m < groups; ++m)
+        {
+            ph[m] = Ops::load (s.phase + m * width);
+            first[m] = Ops::load (s.first + m * width);
+            second[m] = Ops::load (s.second + m * width);
+            g[m] = Ops::load (s.coefficient + m * width);
+            s1[m] = Ops::load (s.state1 + m * width);
+            s2[m] = Ops::load (s.state2 + m * width);
+            previous[m] = Ops::set1 (0.0f);
+        }
+
+        for (int k = 0; k < internalLength; ++k)
+        {
+            int wrapped = 0;
+
+            for (int m = 0; m < groups; ++m)
+            {
+                const V p = ph[m];
+
+                // Linear interpolation between table points.
+                const VI index = Ops::roundToInt (Ops::sub (p, pointFive));
+                const V fraction = Ops::sub (p, Ops::toFloat (index));
+                V wave, slope;
+                Ops::lookup (tables[m], index, wave, slope);
+                V x = Ops::add (Ops::mul (fraction, slope), wave);
+
+                const V level = Ops::load (s.levels[k] + m * width);
+                x = Ops::mul (x, Ops::mul (level, level));
+
+                if constexpr (filtered)
+                {
+                    s1[m] = Ops::add (s1[m], Ops::mul (Ops::sub (x, s1[m]), g[m]));
+                    s2[m] = Ops::add (s2[m], Ops::mul (Ops::sub (s1[m], s2[m]), g[m]));
+                    x = s2[m];
+                }
+
+                // Back to the host rate: each pair averaged, scaled by the volume.
+                if ((k & 1) == 0)
+                    previous[m] = x;
+                else
+                    Ops::store (s.mix[k >> 1] + m * width,
+                                Ops::mul (Ops::mul (Ops::add (previous[m], x), vol), halfV));
+
+                // The first step of a call uses the first half's increment
+                // wherever the phase stands; after that the half decides.
+                const V increment = k == 0 ? first[m] : Ops::select (Ops::atLeast (p, halfWay), second[m], first[m]);
+                ph[m] = Ops::add (p, increment);
+                wrapped |= Ops::signs (Ops::atLeast (ph[m], tableEnd)) << (m * width);
+            }
+
+            if (wrapped != 0)
+            {
+                for (int m = 0; m < groups; ++m)
+                {
+                    Ops::store (s.phase + m * width, ph[m]);
+                    Ops::store (s.first + m * width, first[m]);
+                    Ops::store (s.second + m * width, second[m]);
+                }
+                for (int j = 0; j < count; ++j)
+                    if ((wrapped >> j) & 1)
+                        wrapLane (s, *voices[j], j, k);
+                for (int m = 0; m < groups; ++m)
+                {
+                    ph[m] = Ops::load (s.phase + m * width);
+                    first[m] = Ops::load (s.first + m * width);
+                    second[m] = Ops::load (s.second + m * width);
+                }
+            }
+        }
+
+        for (int m = 0; m < groups; ++m)
+        {
+            Ops::store (s.phase + m * width, ph[m]);
+            Ops::store (s.first + m * width, first[m]);
+            Ops::store (s.second + m * width, second[m]);
+            Ops::store (s.state1 + m * width, s1[m]);
+            Ops::store (s.state2 + m * width, s2[m]);
+        }
+
+        // The mix, in the order the voices were given.
+        for (int k = 0; k < subBlockLength; ++k)
+        {
+            float sum = output[k];
+            for (int j = 0; j < count; ++j)
+                sum = sum + s.mix[k][j];
+            output[k] = sum;
+        }
+
+        for (int j = 0; j < count; ++j)
+        {
+            Voice& v = *voices[j];
+            Oscillator& o = v.oscillator;
+            o.phase = s.phase[j];
+            o.increment = s.phase[j] >= halfSize ? s.second[j] : s.first[j];
+            o.sampleCounter = s.counterBase[j] + (internalLength - s.stepBase[j]);
+
+            if constexpr (filtered)
+            {
+                // A state that ever overflowed would stay poisoned for good.
+                v.filterState1 = isFinite (s.state1[j]) ? s.state1[j] : 0.0f;
+                v.filterState2 = isFinite (s.state2[j]) ? s.state2[j] : 0.0f;
+            }
+
+            v.active = v.ampEnvelope.state != Envelope::Idle;
+        }
+    }
+
+    /** Picks the number of vector groups for count voices. */
+    template <class Ops, int maxGroups>
+    void renderAny (Voice* const* voices, int count, bool filtered, float* output) noexcept
+    {
+        constexpr int width = Ops::width;
+        if (count <= width)
+            filtered ? renderLanes<Ops, 1, true> (voices, count, output) : renderLanes<Ops, 1, false> (voices, count, output);
+        else if (count <= 2 * width || maxGroups < 3)
+            filtered ? renderLanes<Ops, 2, true> (voices, count, output) : renderLanes<Ops, 2, false> (voices, count, output);
+        else if constexpr (maxGroups >= 3)
+            filtered ? renderLanes<Ops, 3, true> (voices, count, output) : renderLanes<Ops, 3, false> (voices, count, output);
+    }
+}
+}
