@@ -13,8 +13,10 @@
 #include "ParameterBlock.h"
 #include "Voice.h"
 
+#include <bit>
 #include <cmath>
 #include <cstdint>
+#include <type_traits>
 
 namespace
 {
@@ -30,6 +32,9 @@ namespace lanekernel
 
     inline bool isFinite (float v) noexcept { return floatrules::isFinite (v); }
 
+    // A lane mask's true: every bit set.
+    constexpr float allOnes = std::bit_cast<float> (0xffffffffu);
+
     /** Everything the loop keeps per lane between its rare scalar steps. */
     template <int lanes>
     struct LaneState
@@ -42,6 +47,7 @@ namespace lanekernel
         alignas (32) float state2[lanes];
         alignas (32) float levels[internalLength][lanes];
         alignas (32) float mix[subBlockLength][lanes];
+        alignas (32) float wrapMask[lanes];   // all ones in a lane that has just wrapped
         const float* tables[lanes];
         int counterBase[lanes];
         int stepBase[lanes];
@@ -121,19 +127,23 @@ namespace lanekernel
         for (int m = 0; m < groups; ++m)
             tables[m] = Ops::tablesOf (s.tables + m * width);
 
-        V ph[groups], first[groups], second[groups], g[groups], s1[groups], s2[groups], previous[groups];
+        // The first step of a call uses the first half's increment wherever
+        // the phase stands.
+        V ph[groups], first[groups], second[groups], increment[groups], g[groups], s1[groups], s2[groups], previous[groups];
         for (int m = 0; m < groups; ++m)
         {
             ph[m] = Ops::load (s.phase + m * width);
             first[m] = Ops::load (s.first + m * width);
             second[m] = Ops::load (s.second + m * width);
+            increment[m] = first[m];
             g[m] = Ops::load (s.coefficient + m * width);
             s1[m] = Ops::load (s.state1 + m * width);
             s2[m] = Ops::load (s.state2 + m * width);
             previous[m] = Ops::set1 (0.0f);
         }
 
-        for (int k = 0; k < internalLength; ++k)
+        // One internal sample of every lane; odd samples complete a pair.
+        auto step = [&] (const int k, auto odd) noexcept
         {
             int wrapped = 0;
 
@@ -159,17 +169,24 @@ namespace lanekernel
                 }
 
                 // Back to the host rate: each pair averaged, scaled by the volume.
-                if ((k & 1) == 0)
+                if constexpr (! decltype (odd)::value)
                     previous[m] = x;
                 else
                     Ops::store (s.mix[k >> 1] + m * width,
                                 Ops::mul (Ops::mul (Ops::add (previous[m], x), vol), halfV));
 
-                // The first step of a call uses the first half's increment
-                // wherever the phase stands; after that the half decides.
-                const V increment = k == 0 ? first[m] : Ops::select (Ops::atLeast (p, halfWay), second[m], first[m]);
-                ph[m] = Ops::add (p, increment);
+                ph[m] = Ops::add (p, increment[m]);
                 wrapped |= Ops::signs (Ops::atLeast (ph[m], tableEnd)) << (m * width);
+            }
+
+            // From the second half on a lane steps with the second half's
+            // increment, until it wraps. A lane switches once per cycle, so
+            // this is a branch rather than a select in every step.
+            for (int m = 0; m < groups; ++m)
+            {
+                const V switching = Ops::atLeast (ph[m], halfWay);
+                if (Ops::signs (Ops::andNot (Ops::equal (increment[m], second[m]), switching)) != 0)
+                    increment[m] = Ops::select (switching, second[m], increment[m]);
             }
 
             if (wrapped != 0)
@@ -180,16 +197,32 @@ namespace lanekernel
                     Ops::store (s.first + m * width, first[m]);
                     Ops::store (s.second + m * width, second[m]);
                 }
-                for (int j = 0; j < count; ++j)
-                    if ((wrapped >> j) & 1)
+                for (int j = 0; j < lanes; ++j)
+                {
+                    const bool lane = j < count && ((wrapped >> j) & 1) != 0;
+                    s.wrapMask[j] = lane ? allOnes : 0.0f;
+                    if (lane)
                         wrapLane (s, *voices[j], j, k);
+                }
                 for (int m = 0; m < groups; ++m)
                 {
                     ph[m] = Ops::load (s.phase + m * width);
                     first[m] = Ops::load (s.first + m * width);
                     second[m] = Ops::load (s.second + m * width);
+
+                    // A wrapped lane starts its cycle on the first half's
+                    // increment, or the second's if it wrapped into it.
+                    const V fresh = Ops::load (s.wrapMask + m * width);
+                    const V after = Ops::select (Ops::atLeast (ph[m], halfWay), second[m], first[m]);
+                    increment[m] = Ops::select (fresh, after, increment[m]);
                 }
             }
+        };
+
+        for (int k = 0; k < internalLength; k += 2)
+        {
+            step (k, std::false_type {});
+            step (k + 1, std::true_type {});
         }
 
         for (int m = 0; m < groups; ++m)
@@ -215,7 +248,7 @@ namespace lanekernel
             Voice& v = *voices[j];
             Oscillator& o = v.oscillator;
             o.phase = s.phase[j];
-            o.increment = s.phase[j] >= halfSize ? s.second[j] : s.first[j];
+            o.increment = s.phase[j] >= halfSize ? s.second[j] : s.first[j];   // as a call of its own leaves it
             o.sampleCounter = s.counterBase[j] + (internalLength - s.stepBase[j]);
 
             if constexpr (filtered)

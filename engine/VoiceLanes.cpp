@@ -39,6 +39,9 @@ namespace
         static V mul (V a, V b) noexcept                    { return _mm_mul_ps (a, b); }
         static V atLeast (V a, V b) noexcept                { return _mm_cmpge_ps (a, b); }
         static V select (V mask, V a, V b) noexcept         { return _mm_or_ps (_mm_and_ps (mask, a), _mm_andnot_ps (mask, b)); }
+        static V equal (V a, V b) noexcept                  { return _mm_cmpeq_ps (a, b); }
+        // Not a, and b.
+        static V andNot (V a, V b) noexcept                 { return _mm_andnot_ps (a, b); }
         static int signs (V mask) noexcept                  { return _mm_movemask_ps (mask); }
         // Rounds in the current mode, which the caller pins to nearest.
         static VI roundToInt (V x) noexcept                 { return _mm_cvtps_epi32 (x); }
@@ -76,20 +79,6 @@ namespace
     }
 
     std::atomic<bool> baselineOnly { false };
-
-    // The wide path reaches every lane's table from the first one's with a
-    // 32-bit float offset; voices of one manager are a few kilobytes apart.
-    bool tablesNearby (Voice* const* voices, int count) noexcept
-    {
-        const auto base = reinterpret_cast<std::uintptr_t> (voices[0]->oscillator.getPointPairs());
-        for (int j = 1; j < count; ++j)
-        {
-            const auto t = reinterpret_cast<std::uintptr_t> (voices[j]->oscillator.getPointPairs());
-            if ((t > base ? t - base : base - t) > (std::uintptr_t (1) << 30))
-                return false;
-        }
-        return true;
-    }
 }
 
 namespace voicelanes
@@ -113,7 +102,7 @@ namespace voicelanes
             return;
         const bool filtered = voices[0]->filterOn;
        #if ZEPHYRINE_HAS_AVX2_LANES
-        if (currentPath() == Path::avx2 && tablesNearby (voices, count))
+        if (count > Sse2::width && currentPath() == Path::avx2)
         {
             renderAvx2 (voices, count, filtered, output);
             return;

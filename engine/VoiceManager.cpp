@@ -157,9 +157,10 @@ void VoiceManager::renderSubBlock (float* out) noexcept
     if (soundingCount == 0)
         return;
 
-    // The sounding voices side by side in SIMD lanes, when they agree on the
-    // filter (they always do: it is one slot for all).
-    if (voicelanes::available() && (filteredCount == 0 || filteredCount == soundingCount))
+    // Two or more sounding voices side by side in SIMD lanes, when they agree
+    // on the filter (they always do: it is one slot for all). A voice alone
+    // is faster on its own: its scalar loop predicts its half-cycle switch.
+    if (soundingCount >= 2 && voicelanes::available() && (filteredCount == 0 || filteredCount == soundingCount))
     {
         voicelanes::render (sounding, soundingCount, out);
         return;
