@@ -26,6 +26,9 @@ namespace
         static V mul (V a, V b) noexcept                    { return _mm256_mul_ps (a, b); }
         static V atLeast (V a, V b) noexcept                { return _mm256_cmp_ps (a, b, _CMP_GE_OQ); }
         static V select (V mask, V a, V b) noexcept         { return _mm256_blendv_ps (b, a, mask); }
+        static V equal (V a, V b) noexcept                  { return _mm256_cmp_ps (a, b, _CMP_EQ_OQ); }
+        // Not a, and b.
+        static V andNot (V a, V b) noexcept                 { return _mm256_andnot_ps (a, b); }
         static int signs (V mask) noexcept                  { return _mm256_movemask_ps (mask); }
         static VI roundToInt (V x) noexcept                 { return _mm256_cvtps_epi32 (x); }
         static V toFloat (VI i) noexcept                    { return _mm256_cvtepi32_ps (i); }
@@ -47,7 +50,8 @@ namespace
             return { tables[0], _mm256_load_si256 (reinterpret_cast<const __m256i*> (offsets)) };
         }
 
-        /** Two gathers: each lane's offset plus twice its index. */
+        /** Two gathers (measured faster here than eight loads and their
+            shuffles): each lane's offset plus twice its index. */
         static void lookup (const Tables& t, VI index, V& wave, V& slope) noexcept
         {
             const VI at = _mm256_add_epi32 (t.offsets, _mm256_add_epi32 (index, index));
