@@ -48,6 +48,10 @@ namespace lanekernel
         alignas (32) float levels[internalLength][lanes];
         alignas (32) float mix[subBlockLength][lanes];
         alignas (32) float wrapMask[lanes];   // all ones in a lane that has just wrapped
+        alignas (32) float heldLevel[lanes];
+        alignas (32) float decayLevel[lanes];
+        alignas (32) float decayRate[lanes];
+        alignas (32) float sustainLevel[lanes];
         const float* tables[lanes];
         int counterBase[lanes];
         int stepBase[lanes];
@@ -75,6 +79,76 @@ namespace lanekernel
         s.phase[j] = ph;
     }
 
+    /** The amplitude envelopes of the lanes in decaying (a bit per lane),
+        stepped side by side: each step takes the rate off the level, and a
+        lane that reaches its sustain level stays there (its rate becomes 0,
+        and x − 0 is x for every float). Reaching it happens once, so it is a
+        branch. The other lanes' levels are left as they are. */
+    template <class Ops, int groups>
+    void decayLanes (LaneState<Ops::width * groups>& s, int decaying, Voice* const* voices) noexcept
+    {
+        using V = typename Ops::V;
+        constexpr int width = Ops::width;
+        constexpr int lanes = width * groups;
+
+        for (int j = 0; j < lanes; ++j)
+        {
+            const bool lane = ((decaying >> j) & 1) != 0;
+            s.wrapMask[j] = lane ? allOnes : 0.0f;
+            if (! lane)
+                s.decayLevel[j] = s.decayRate[j] = s.sustainLevel[j] = 0.0f;
+        }
+
+        V level[groups], rate[groups], sustain[groups], mask[groups];
+        for (int m = 0; m < groups; ++m)
+        {
+            level[m] = Ops::load (s.decayLevel + m * width);
+            rate[m] = Ops::load (s.decayRate + m * width);
+            sustain[m] = Ops::load (s.sustainLevel + m * width);
+            mask[m] = Ops::load (s.wrapMask + m * width);
+        }
+
+        int running = decaying;
+        for (int k = 0; k < internalLength; ++k)
+        {
+            int reached = 0;
+            for (int m = 0; m < groups; ++m)
+            {
+                level[m] = Ops::sub (level[m], rate[m]);
+                float* const out = s.levels[k] + m * width;
+                Ops::store (out, Ops::select (mask[m], level[m], Ops::load (out)));
+                reached |= Ops::signs (Ops::atLeast (sustain[m], level[m])) << (m * width);
+            }
+
+            reached &= running;
+            if (reached != 0)
+            {
+                running &= ~reached;
+                for (int m = 0; m < groups; ++m)
+                {
+                    Ops::store (s.decayRate + m * width, rate[m]);
+                    for (int i = 0; i < width; ++i)
+                        if ((reached >> (m * width + i)) & 1)
+                            s.decayRate[m * width + i] = 0.0f;
+                    rate[m] = Ops::load (s.decayRate + m * width);
+                }
+            }
+        }
+
+        for (int m = 0; m < groups; ++m)
+            Ops::store (s.decayLevel + m * width, level[m]);
+
+        for (int j = 0; j < lanes; ++j)
+        {
+            if (((decaying >> j) & 1) == 0)
+                continue;
+            Envelope& e = voices[j]->ampEnvelope;
+            e.level = s.decayLevel[j];
+            if (((running >> j) & 1) == 0)
+                e.state = Envelope::Sustain;
+        }
+    }
+
     template <class Ops, int groups, bool filtered>
     void renderLanes (Voice* const* voices, int count, float* output) noexcept
     {
@@ -84,6 +158,7 @@ namespace lanekernel
         constexpr int lanes = width * groups;
 
         LaneState<lanes> s;
+        int decaying = 0, ownWay = 0;
 
         for (int j = 0; j < lanes; ++j)
         {
@@ -101,7 +176,27 @@ namespace lanekernel
                 s.tables[j] = o.getPointPairs();
                 s.counterBase[j] = o.sampleCounter;
                 s.stepBase[j] = 0;
-                v.ampEnvelope.render (&s.levels[0][j], internalLength, lanes);
+
+                // A held envelope (sustain) gives one level throughout, and a
+                // decaying one is stepped in lanes below; any other runs on
+                // its own, once the held levels are in place.
+                const Envelope& e = v.ampEnvelope;
+                s.heldLevel[j] = 0.0f;
+                if (e.state == Envelope::Sustain)
+                {
+                    s.heldLevel[j] = e.level;
+                }
+                else if (e.state == Envelope::Decay)
+                {
+                    decaying |= 1 << j;
+                    s.decayLevel[j] = e.level;
+                    s.decayRate[j] = e.decayRate;
+                    s.sustainLevel[j] = e.sustainLevel;
+                }
+                else
+                {
+                    ownWay |= 1 << j;
+                }
             }
             else
             {
@@ -110,10 +205,21 @@ namespace lanekernel
                 s.coefficient[j] = s.state1[j] = s.state2[j] = 0.0f;
                 s.tables[j] = s.tables[0];
                 s.counterBase[j] = s.stepBase[j] = 0;
-                for (int k = 0; k < internalLength; ++k)
-                    s.levels[k][j] = 0.0f;
+                s.heldLevel[j] = 0.0f;
             }
         }
+
+        for (int m = 0; m < groups; ++m)
+        {
+            const V held = Ops::load (s.heldLevel + m * width);
+            for (int k = 0; k < internalLength; ++k)
+                Ops::store (s.levels[k] + m * width, held);
+        }
+        for (int j = 0; j < count; ++j)
+            if ((ownWay >> j) & 1)
+                voices[j]->ampEnvelope.render (&s.levels[0][j], internalLength, lanes);
+        if (decaying != 0)
+            decayLanes<Ops, groups> (s, decaying, voices);
 
         const float volume = floatrules::clampOr (voices[0]->parameters.get (ParameterBlock::vol),
                                                   -gainLimit, gainLimit, 0.0f);
