@@ -6,7 +6,8 @@
 // kept. Eight held notes 48 55 60 64 67 71 74 79 at velocity 100, the
 // plug-in's default sound (parameter 16, Crush, set to 0 when --crush-off),
 // blocks of 512, 60 s of audio per case; the median of several runs.
-//   vst_bench PLUGIN.so [--crush-off] [--runs N]
+//   vst_bench PLUGIN.so [--crush-off] [--runs N] [--only CASE]
+// CASE is 1 to 5, the row of the table, for profiling one case alone.
 #include "VstHost.h"
 
 #include <algorithm>
@@ -45,6 +46,7 @@ namespace
         std::string path;
         bool crushOff = false;
         int runs = 3;
+        int only = 0;
     };
 
     enum class Case { oneVoice, eightVoices, nineOneFading };
@@ -148,12 +150,14 @@ int main (int argc, char** argv)
             options.crushOff = true;
         else if (std::strcmp (argv[i], "--runs") == 0 && i + 1 < argc)
             options.runs = std::max (1, std::atoi (argv[++i]));
+        else if (std::strcmp (argv[i], "--only") == 0 && i + 1 < argc)
+            options.only = std::atoi (argv[++i]);
         else
             options.path = argv[i];
     }
     if (options.path.empty())
     {
-        std::fprintf (stderr, "usage: vst_bench PLUGIN.so [--crush-off] [--runs N]\n");
+        std::fprintf (stderr, "usage: vst_bench PLUGIN.so [--crush-off] [--runs N] [--only CASE]\n");
         return 2;
     }
 
@@ -164,12 +168,17 @@ int main (int argc, char** argv)
         { "9 voices (1 fading), 44.1 kHz", Case::nineOneFading, 44100.0 },
         { "8 voices, 96 kHz", Case::eightVoices, 96000.0 },
     };
+    int number = 0;
     for (const Row& row : rows)
     {
+        if (options.only != 0 && options.only != ++number)
+            continue;
         const double x = median (options.runs, [&] { return realTimeFactor (options, row.which, row.rate); });
         std::printf ("%-32s %8.0fx real time   %7.1f ns per sample\n", row.name, x, 1.0e9 / (x * row.rate));
         std::fflush (stdout);
     }
+    if (options.only != 0 && options.only != 5)
+        return 0;
     const double idle = median (options.runs, [&] { return idleCallNanoseconds (options); });
     std::printf ("%-32s %8.0f ns per 512-sample call\n", "idle process call", idle);
     return 0;

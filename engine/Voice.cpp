@@ -20,8 +20,6 @@ namespace
 
     // Beyond this a gain only produces overflow, never a sound.
     constexpr float gainLimit = 1.0e6f;
-
-    bool isFiniteFloat (float v) noexcept { return v - v == 0.0f; }
 }
 
 Voice::Voice (const ParameterBlock& parameterBlock, float rate) noexcept
@@ -224,8 +222,8 @@ void Voice::filterGroup (Voice* const* group) noexcept
     // A state that ever overflowed would stay poisoned for good.
     for (int m = 0; m < groupSize; ++m)
     {
-        group[m]->filterState1 = isFiniteFloat (s1[m]) ? s1[m] : 0.0f;
-        group[m]->filterState2 = isFiniteFloat (s2[m]) ? s2[m] : 0.0f;
+        group[m]->filterState1 = floatrules::isFinite (s1[m]) ? s1[m] : 0.0f;
+        group[m]->filterState2 = floatrules::isFinite (s2[m]) ? s2[m] : 0.0f;
     }
 }
 
