@@ -31,6 +31,27 @@ public:
         step. */
     void render (float* __restrict levels, int n, int stride = 1) noexcept;
 
+    EnvelopeState getState() const noexcept     { return (EnvelopeState) state; }
+    float getLevel() const noexcept             { return level; }
+    float getAttackRate() const noexcept        { return attackRate; }
+    float getDecayRate() const noexcept         { return decayRate; }
+    float getSustainLevel() const noexcept      { return sustainLevel; }
+    float getReleaseRate() const noexcept       { return releaseRate; }
+
+    /** For a renderer that steps decays elsewhere (several envelopes side by
+        side): the level the steps reached, and whether they reached the
+        sustain level. */
+    void finishDecay (float newLevel, bool reachedSustain) noexcept
+    {
+        level = newLevel;
+        if (reachedSustain)
+            state = Sustain;
+    }
+
+    /** The fixed fall per step of a stolen voice. */
+    static constexpr float quickReleaseStep = 0.006f;
+
+private:
     int state = Attack;
     float attackRate = 0.0f;
     float decayRate = 0.0f;
@@ -40,10 +61,6 @@ public:
     int attackDelay = 0;
     float level = 0.0f;
 
-    /** The fixed fall per step of a stolen voice. */
-    static constexpr float quickReleaseStep = 0.006f;
-
-private:
     using Handler = void (*) (Envelope&) noexcept;
     using BlockHandler = int (*) (Envelope&, float* __restrict, int, int) noexcept;
 

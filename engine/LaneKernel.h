@@ -30,8 +30,6 @@ namespace lanekernel
     // The same limit as a voice rendered alone applies to its gain.
     constexpr float gainLimit = 1.0e6f;
 
-    inline bool isFinite (float v) noexcept { return floatrules::isFinite (v); }
-
     // A lane mask's true: every bit set.
     constexpr float allOnes = std::bit_cast<float> (0xffffffffu);
 
@@ -63,13 +61,12 @@ namespace lanekernel
     template <int lanes>
     void wrapLane (LaneState<lanes>& s, Voice& voice, int j, int k) noexcept
     {
-        Oscillator& o = voice.oscillator;
-        o.sampleCounter = s.counterBase[j] + (k + 1 - s.stepBase[j]);
-        o.updatePitch();
-        s.counterBase[j] = o.sampleCounter;
+        Oscillator& o = voice.sourceOscillator();
+        o.updatePitchAt (s.counterBase[j] + (k + 1 - s.stepBase[j]));
+        s.counterBase[j] = o.getSampleCounter();
         s.stepBase[j] = k + 1;
-        s.first[j] = o.firstHalfIncrement;
-        s.second[j] = o.secondHalfIncrement;
+        s.first[j] = o.getFirstHalfIncrement();
+        s.second[j] = o.getSecondHalfIncrement();
 
         float ph = s.phase[j] - tableSize;
         if (! (ph < tableSize))
@@ -142,10 +139,7 @@ namespace lanekernel
         {
             if (((decaying >> j) & 1) == 0)
                 continue;
-            Envelope& e = voices[j]->ampEnvelope;
-            e.level = s.decayLevel[j];
-            if (((running >> j) & 1) == 0)
-                e.state = Envelope::Sustain;
+            voices[j]->sourceAmpEnvelope().finishDecay (s.decayLevel[j], ((running >> j) & 1) == 0);
         }
     }
 
@@ -166,32 +160,32 @@ namespace lanekernel
             {
                 Voice& v = *voices[j];
                 v.prepareSource();
-                const Oscillator& o = v.oscillator;
-                s.phase[j] = o.phase;
-                s.first[j] = o.firstHalfIncrement;
-                s.second[j] = o.secondHalfIncrement;
-                s.coefficient[j] = v.filterCoefficient;
-                s.state1[j] = v.filterState1;
-                s.state2[j] = v.filterState2;
+                const Oscillator& o = v.getOscillator();
+                s.phase[j] = o.getPhase();
+                s.first[j] = o.getFirstHalfIncrement();
+                s.second[j] = o.getSecondHalfIncrement();
+                s.coefficient[j] = v.getFilterCoefficient();
+                s.state1[j] = v.getFilterState1();
+                s.state2[j] = v.getFilterState2();
                 s.tables[j] = o.getPointPairs();
-                s.counterBase[j] = o.sampleCounter;
+                s.counterBase[j] = o.getSampleCounter();
                 s.stepBase[j] = 0;
 
                 // A held envelope (sustain) gives one level throughout, and a
                 // decaying one is stepped in lanes below; any other runs on
                 // its own, once the held levels are in place.
-                const Envelope& e = v.ampEnvelope;
+                const Envelope& e = v.getAmpEnvelope();
                 s.heldLevel[j] = 0.0f;
-                if (e.state == Envelope::Sustain)
+                if (e.getState() == Envelope::Sustain)
                 {
-                    s.heldLevel[j] = e.level;
+                    s.heldLevel[j] = e.getLevel();
                 }
-                else if (e.state == Envelope::Decay)
+                else if (e.getState() == Envelope::Decay)
                 {
                     decaying |= 1 << j;
-                    s.decayLevel[j] = e.level;
-                    s.decayRate[j] = e.decayRate;
-                    s.sustainLevel[j] = e.sustainLevel;
+                    s.decayLevel[j] = e.getLevel();
+                    s.decayRate[j] = e.getDecayRate();
+                    s.sustainLevel[j] = e.getSustainLevel();
                 }
                 else
                 {
@@ -217,11 +211,11 @@ namespace lanekernel
         }
         for (int j = 0; j < count; ++j)
             if ((ownWay >> j) & 1)
-                voices[j]->ampEnvelope.render (&s.levels[0][j], internalLength, lanes);
+                voices[j]->sourceAmpEnvelope().render (&s.levels[0][j], internalLength, lanes);
         if (decaying != 0)
             decayLanes<Ops, groups> (s, decaying, voices);
 
-        const float volume = floatrules::clampOr (voices[0]->parameters.get (ParameterBlock::vol),
+        const float volume = floatrules::clampOr (voices[0]->getParameters().get (ParameterBlock::vol),
                                                   -gainLimit, gainLimit, 0.0f);
         const V vol = Ops::set1 (volume);
         const V halfV = Ops::set1 (0.5f);
@@ -352,19 +346,10 @@ namespace lanekernel
         for (int j = 0; j < count; ++j)
         {
             Voice& v = *voices[j];
-            Oscillator& o = v.oscillator;
-            o.phase = s.phase[j];
-            o.increment = s.phase[j] >= halfSize ? s.second[j] : s.first[j];   // as a call of its own leaves it
-            o.sampleCounter = s.counterBase[j] + (internalLength - s.stepBase[j]);
-
-            if constexpr (filtered)
-            {
-                // A state that ever overflowed would stay poisoned for good.
-                v.filterState1 = isFinite (s.state1[j]) ? s.state1[j] : 0.0f;
-                v.filterState2 = isFinite (s.state2[j]) ? s.state2[j] : 0.0f;
-            }
-
-            v.active = v.ampEnvelope.state != Envelope::Idle;
+            // The increment as a call of its own leaves it.
+            v.sourceOscillator().setRunState (s.phase[j], s.phase[j] >= halfSize ? s.second[j] : s.first[j],
+                                              s.counterBase[j] + (internalLength - s.stepBase[j]));
+            v.finishSideBySide (s.state1[j], s.state2[j]);
         }
     }
 

@@ -2,6 +2,7 @@
 // Copyright (C) 2026 the Zephyrine developers. GPL-3.0-or-later.
 #include "Oscillator.h"
 
+#include "FloatRules.h"
 #include "WaveShapes.h"
 
 #include <cmath>
@@ -68,7 +69,7 @@ float Oscillator::boundedAsymmetry (float x) noexcept
 {
     if (x > -asymmetryLimit && x < asymmetryLimit)
         return x;
-    if (x != x)
+    if (floatrules::isNaN (x))
         return 0.0f;
     return x > 0.0f ? asymmetryLimit : -asymmetryLimit;
 }
@@ -115,7 +116,7 @@ float Oscillator::arpPeriod() noexcept
 void Oscillator::updatePitch() noexcept
 {
     float p = arpPeriod();
-    if (! (p > 0.0f && p <= 3.0e38f))
+    if (! (p > 0.0f && floatrules::isFinite (p)))
         p = tableSize;   // only reachable with a broken period; keeps the increments finite
 
     const float r = randomValue();

@@ -50,12 +50,10 @@ void Voice::start (float noteFrequency, int noteNumber, int startDelay, float ra
     startOrder = order;
     frequency = noteFrequency;
 
-    oscillator.phase = 0.0f;
-    oscillator.basePeriod = (2.0f * sampleRate) / frequency;
+    // The pitch update still sees the previous note's hold counter.
+    oscillator.setBasePeriod ((2.0f * sampleRate) / frequency);
     oscillator.updatePitch();
-
-    oscillator.sampleCounter = 0;
-    oscillator.holdLength = holdLengthFor (sampleRate);
+    oscillator.restart (holdLengthFor (sampleRate));
 
     note = noteNumber;
     released = false;
@@ -107,7 +105,7 @@ void Voice::parameterChanged (int index) noexcept
     switch (index)
     {
         case ParameterBlock::rand:
-            oscillator.randomDepth = parameters.get (ParameterBlock::rand) * 0.5f;
+            oscillator.setRandomDepth (parameters.get (ParameterBlock::rand) * 0.5f);
             break;
 
         case ParameterBlock::oscAttack:
@@ -125,8 +123,7 @@ void Voice::parameterChanged (int index) noexcept
             break;
 
         case ParameterBlock::arp:
-            oscillator.arpMode = floatrules::truncateToInt (parameters.get (ParameterBlock::arp) * 2.0f);
-            oscillator.arpDivider = 1;
+            oscillator.setArpMode (floatrules::truncateToInt (parameters.get (ParameterBlock::arp) * 2.0f));
             break;
 
         case ParameterBlock::shapePositive:
@@ -177,15 +174,15 @@ void Voice::prepareSource() noexcept
         cachedPitchBend = bend;
         cachedBendFactor = std::pow (2.0, (double) ((2.0f * bend) * oneTwelfth));
     }
-    oscillator.basePeriod = (float) ((double) (2.0f * sampleRate) / (cachedBendFactor * (double) frequency));
+    oscillator.setBasePeriod ((float) ((double) (2.0f * sampleRate) / (cachedBendFactor * (double) frequency)));
     oscillator.updatePitch();
 
     // The oscillator envelope bends the wave by its squared level.
     const float disp = parameters.get (ParameterBlock::disp);
     const float amt = parameters.get (ParameterBlock::amt);
     oscEnvelope.step();
-    const float bendLevel = oscEnvelope.level;
-    oscillator.asymmetry = (amt * bendLevel * bendLevel + disp - 0.5f) * 0.5f;
+    const float bendLevel = oscEnvelope.getLevel();
+    oscillator.setAsymmetry ((amt * bendLevel * bendLevel + disp - 0.5f) * 0.5f);
 }
 
 void Voice::filterStages() noexcept
@@ -244,5 +241,15 @@ void Voice::mixInto (float* output) noexcept
     for (int k = 0; k < subBlockLength; ++k)
         output[k] = output[k] + (workBuffer[2 * k] + workBuffer[2 * k + 1]) * vol * 0.5f;
 
-    active = ampEnvelope.state != Envelope::Idle;
+    active = ampEnvelope.getState() != Envelope::Idle;
+}
+
+void Voice::finishSideBySide (float state1, float state2) noexcept
+{
+    if (filterOn)
+    {
+        filterState1 = floatrules::isFinite (state1) ? state1 : 0.0f;
+        filterState2 = floatrules::isFinite (state2) ? state2 : 0.0f;
+    }
+    active = ampEnvelope.getState() != Envelope::Idle;
 }

@@ -5,6 +5,7 @@
 #include "LaneKernel.h"
 
 #include <atomic>
+#include <cstdint>
 
 #if defined(__x86_64__) || defined(__SSE2__)
  #include <emmintrin.h>
@@ -78,31 +79,50 @@ namespace
        #endif
     }
 
-    std::atomic<bool> baselineOnly { false };
+    std::atomic<voicelanes::Path> widestAllowed { voicelanes::Path::avx2 };
+
+    // The wide path reaches every lane's table from the first one's with a
+    // 32-bit offset in floats; voices of one manager are kilobytes apart.
+    [[maybe_unused]] bool tablesNearby (Voice* const* voices, int count) noexcept
+    {
+        const auto base = reinterpret_cast<std::uintptr_t> (voices[0]->getOscillator().getPointPairs());
+        for (int j = 1; j < count; ++j)
+        {
+            const auto t = reinterpret_cast<std::uintptr_t> (voices[j]->getOscillator().getPointPairs());
+            if ((t > base ? t - base : base - t) > (std::uintptr_t (1) << 30))
+                return false;
+        }
+        return true;
+    }
 }
 
 namespace voicelanes
 {
-    bool available() noexcept { return true; }
-
     Path currentPath() noexcept
     {
-        static const bool hasAvx2 = processorHasAvx2();
-        return hasAvx2 && ! baselineOnly.load (std::memory_order_relaxed) ? Path::avx2 : Path::baseline;
+        static const Path widest = processorHasAvx2() ? Path::avx2 : Path::baseline;
+        const Path allowed = widestAllowed.load (std::memory_order_relaxed);
+        return allowed < widest ? allowed : widest;
     }
 
-    void limitToBaseline (bool limit) noexcept
+    bool available() noexcept
     {
-        baselineOnly.store (limit, std::memory_order_relaxed);
+        return currentPath() != Path::voiceByVoice;
+    }
+
+    void limitPath (Path widest) noexcept
+    {
+        widestAllowed.store (widest, std::memory_order_relaxed);
     }
 
     void render (Voice* const* voices, int count, float* output) noexcept
     {
         if (count <= 0 || count > maxVoices)
             return;
-        const bool filtered = voices[0]->filterOn;
+        const bool filtered = voices[0]->isFilterOn();
        #if ZEPHYRINE_HAS_AVX2_LANES
-        if (count > Sse2::width && currentPath() == Path::avx2)
+        // Four voices or fewer fit the baseline's four lanes, at less cost.
+        if (count > Sse2::width && currentPath() == Path::avx2 && tablesNearby (voices, count))
         {
             renderAvx2 (voices, count, filtered, output);
             return;
@@ -114,9 +134,9 @@ namespace voicelanes
 #else
 namespace voicelanes
 {
+    Path currentPath() noexcept                     { return Path::voiceByVoice; }
     bool available() noexcept                       { return false; }
-    Path currentPath() noexcept                     { return Path::baseline; }
-    void limitToBaseline (bool) noexcept            {}
+    void limitPath (Path) noexcept                  {}
     void render (Voice* const*, int, float*) noexcept {}
 }
 #endif

@@ -13,21 +13,23 @@ namespace voicelanes
     /** The most voices one call takes. */
     constexpr int maxVoices = 12;
 
-    /** Whether this build and processor can render in lanes at all. */
+    /** How the manager renders its sounding voices: each on its own, or in
+        lanes with the baseline instruction set (SSE2) or with AVX2. */
+    enum class Path { voiceByVoice, baseline, avx2 };
+
+    /** The path in use: the widest this build and processor support, or
+        narrower if limited. */
+    Path currentPath() noexcept;
+
+    /** Whether render may be called: the current path is a lane path. */
     bool available() noexcept;
+
+    /** Uses at most the given path from now on, so that tests and
+        benchmarks can compare them. Call while nothing renders. */
+    void limitPath (Path widest) noexcept;
 
     /** Renders voices[0..count-1] (all active, all with the same filter
         switch, count at most maxVoices) and adds their mix to output[0..15].
         The caller has pinned the floating-point mode (rounding to nearest). */
     void render (Voice* const* voices, int count, float* output) noexcept;
-
-    /** The instruction sets a lane renderer may use. */
-    enum class Path { baseline, avx2 };
-
-    /** The path in use: the widest this processor supports, unless limited. */
-    Path currentPath() noexcept;
-
-    /** Limits the renderer to the baseline path (true) or lets it choose again
-        (false), so that tests can compare both. Call while nothing renders. */
-    void limitToBaseline (bool limit) noexcept;
 }

@@ -36,7 +36,7 @@ VoiceManager::VoiceManager (const ParameterBlock& parameterBlock) noexcept
 
 void VoiceManager::setSampleRate (float rate) noexcept
 {
-    if (! (rate > 0.0f) || rate - rate != 0.0f)
+    if (! (rate > 0.0f) || ! floatrules::isFinite (rate))
         return;
     sampleRate = std::clamp (rate, lowestRate, highestRate);
 }
@@ -67,14 +67,14 @@ void VoiceManager::noteOn (int note, int /*velocity*/, int samplePosition) noexc
 
         const Voice& v = voices[(size_t) i];
 
-        if (! v.active)
+        if (! v.isActive())
         {
             freeVoice = i;
             break;
         }
 
-        int& oldest = v.released ? oldestReleased : oldestHeld;
-        if (oldest < 0 || v.startOrder < voices[(size_t) oldest].startOrder)
+        int& oldest = v.isReleased() ? oldestReleased : oldestHeld;
+        if (oldest < 0 || v.getStartOrder() < voices[(size_t) oldest].getStartOrder())
             oldest = i;
     }
 
@@ -98,7 +98,7 @@ void VoiceManager::noteOn (int note, int /*velocity*/, int samplePosition) noexc
 void VoiceManager::noteOff (int note, int samplePosition) noexcept
 {
     for (Voice& v : voices)
-        if (v.note == note)
+        if (v.getNote() == note)
             v.release (samplePosition);
 }
 
@@ -148,10 +148,10 @@ void VoiceManager::renderSubBlock (float* out) noexcept
 
     for (Voice& v : voices)
     {
-        if (! v.active)
+        if (! v.isActive())
             continue;
         sounding[soundingCount++] = &v;
-        filteredCount += v.filterOn ? 1 : 0;
+        filteredCount += v.isFilterOn() ? 1 : 0;
     }
 
     if (soundingCount == 0)
@@ -174,7 +174,7 @@ void VoiceManager::renderSubBlock (float* out) noexcept
     for (int i = 0; i < soundingCount; ++i)
     {
         sounding[i]->renderSource();
-        if (sounding[i]->filterOn)
+        if (sounding[i]->isFilterOn())
             filtered[filteredCount++] = sounding[i];
     }
 

@@ -20,8 +20,6 @@ namespace
     constexpr int largestPreparedBlock = 1 << 20;
 
     constexpr int allNotesOffController = 123;
-
-    bool isFinite (float x) noexcept   { return x - x == 0.0f; }
 }
 
 JuceFilter::JuceFilter()
@@ -50,7 +48,7 @@ void JuceFilter::prepare (double sampleRate, int expectedSamplesPerBlock)
 
         // Only finite positive rates, clamped before narrowing so that the
         // conversion to float is always defined.
-        if (std::isfinite (sampleRate) && sampleRate > 0.0)
+        if (floatrules::isFinite (sampleRate) && sampleRate > 0.0)
             voiceManager->setSampleRate ((float) juce::jlimit (1.0, (double) std::numeric_limits<float>::max(), sampleRate));
     }
     // The old buffer, if any, is freed here, outside the lock.
@@ -143,7 +141,7 @@ void JuceFilter::process (const juce::AudioBuffer<float>& /*input: the plug-in h
         for (int i = 0; i < numSamples; ++i)
         {
             float x = crushing ? crush::quantise (mono[i]) : mono[i];
-            mono[i] = isFinite (x) ? x : 0.0f;   // the host never receives NaN or infinity
+            mono[i] = floatrules::isFinite (x) ? x : 0.0f;   // the host never receives NaN or infinity
         }
 
         scratch.copyFrom (1, 0, scratch, 0, 0, numSamples);
