@@ -113,6 +113,24 @@ void VoiceManager::render (float* out, int numSamples) noexcept
     const int pending = pendingCount;
     const float* const heldTail = holdBuffer + (subBlockLength - pending);
 
+    // Nothing sounding: the same as below, where every sub-block would add
+    // nothing and the hold buffer would come back silent.
+    if (std::none_of (voices.begin(), voices.end(), [] (const Voice& v) { return v.isActive(); }))
+    {
+        if (n <= pending)
+        {
+            std::copy (heldTail, heldTail + n, out);
+            pendingCount = pending - n;
+            return;
+        }
+        std::copy (heldTail, heldTail + pending, out);
+        const int rem = n > subBlockLength ? (n - pending) % subBlockLength : n - pending;
+        std::fill (std::begin (holdBuffer), std::end (holdBuffer), 0.0f);
+        std::fill (out + (n - rem), out + n, 0.0f);
+        pendingCount = subBlockLength - rem;
+        return;
+    }
+
     if (n <= pending)
     {
         std::copy (heldTail, heldTail + n, out);
