@@ -1,14 +1,28 @@
 // Zephyrine — a small software synthesizer plug-in.
 // Copyright (C) 2026 the Zephyrine developers. GPL-3.0-or-later.
 //
-// The lane renderer with eight lanes per register. This file alone is
-// compiled for AVX2; nothing in it runs unless the processor has it.
+// The lane renderer with eight lanes per register. Only the code after the
+// target pragma is built for AVX2: the engine's own headers come first, so
+// that their inline functions, which the baseline code shares, stay baseline
+// code. Nothing here runs unless the processor reports AVX2.
+#include "Envelope.h"
+#include "FloatRules.h"
+#include "Oscillator.h"
+#include "ParameterBlock.h"
+#include "Voice.h"
 #include "VoiceLanes.h"
 
-#include "LaneKernel.h"
-
+#include <bit>
+#include <cmath>
 #include <cstdint>
+#include <type_traits>
+
+#pragma GCC push_options
+#pragma GCC target ("avx2")
+
 #include <immintrin.h>
+
+#include "LaneKernel.h"
 
 namespace
 {
@@ -68,3 +82,5 @@ namespace voicelanes
         lanekernel::renderAny<Avx2, 2> (voices, count, filtered, output);
     }
 }
+
+#pragma GCC pop_options
