@@ -4,7 +4,7 @@
 
 // The lane renderer's loop, written once over a small vector interface
 // (Ops) and compiled once per instruction set: VoiceLanes.cpp for the
-// baseline, VoiceLanesAvx2.cpp with AVX2 enabled. Everything here has
+// baseline, VoiceLanesAvx2.cpp with AVX2 enabled for it. Everything here has
 // internal linkage, so the two compilations never share a function.
 
 #include "Envelope.h"
@@ -45,7 +45,7 @@ namespace lanekernel
         alignas (32) float state2[lanes];
         alignas (32) float levels[internalLength][lanes];
         alignas (32) float mix[subBlockLength][lanes];
-        alignas (32) float wrapMask[lanes];   // all ones in a lane that has just wrapped
+        alignas (32) float wrapMask[lanes];   // all ones in a lane that has just wrapped (or decays, before the loop)
         alignas (32) float heldLevel[lanes];
         alignas (32) float decayLevel[lanes];
         alignas (32) float decayRate[lanes];
