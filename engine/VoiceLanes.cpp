@@ -79,6 +79,10 @@ namespace
        #endif
     }
 
+    // Asked once, when the library loads, so that the audio thread never
+    // waits on a first-use guard.
+    const voicelanes::Path widestSupported = processorHasAvx2() ? voicelanes::Path::avx2 : voicelanes::Path::baseline;
+
     std::atomic<voicelanes::Path> widestAllowed { voicelanes::Path::avx2 };
 
     // The wide path reaches every lane's table from the first one's with a
@@ -100,9 +104,8 @@ namespace voicelanes
 {
     Path currentPath() noexcept
     {
-        static const Path widest = processorHasAvx2() ? Path::avx2 : Path::baseline;
         const Path allowed = widestAllowed.load (std::memory_order_relaxed);
-        return allowed < widest ? allowed : widest;
+        return allowed < widestSupported ? allowed : widestSupported;
     }
 
     bool available() noexcept
