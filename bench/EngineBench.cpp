@@ -5,10 +5,12 @@
 // 44.1 kHz in blocks of 512. "realtime" is seconds of audio per second of
 // CPU on one core.
 #include "engine/ParameterBlock.h"
+#include "engine/VoiceLanes.h"
 #include "engine/VoiceManager.h"
 
 #include <benchmark/benchmark.h>
 
+#include <cstdint>
 #include <memory>
 #include <vector>
 
@@ -46,8 +48,16 @@ namespace
         state.counters["realtime"] = benchmark::Counter (samples / sampleRate, benchmark::Counter::kIsRate);
     }
 
+    // The second argument limits the rendering path: 0 the widest there is,
+    // 1 the baseline (SSE2) lanes, 2 voice by voice.
+    voicelanes::Path pathFor (std::int64_t limit)
+    {
+        return limit == 0 ? voicelanes::Path::avx2 : (limit == 1 ? voicelanes::Path::baseline : voicelanes::Path::voiceByVoice);
+    }
+
     void heldVoices (benchmark::State& state)
     {
+        voicelanes::limitPath (pathFor (state.range (1)));
         Engine engine;
         for (int n = 0; n < state.range (0); ++n)
             engine.voices->noteOn (48 + 3 * n, 100, 0);
@@ -61,6 +71,7 @@ namespace
     // the oldest held voice.
     void nineWithOneFading (benchmark::State& state)
     {
+        voicelanes::limitPath (pathFor (state.range (0)));
         Engine engine;
         for (int n = 0; n < 8; ++n)
             engine.voices->noteOn (48 + 3 * n, 100, 0);
@@ -75,6 +86,6 @@ namespace
     }
 }
 
-BENCHMARK (heldVoices)->Arg (1)->Arg (8)->Unit (benchmark::kMicrosecond);
-BENCHMARK (nineWithOneFading)->Unit (benchmark::kMicrosecond);
+BENCHMARK (heldVoices)->ArgsProduct ({ { 1, 8 }, { 0, 1, 2 } })->Unit (benchmark::kMicrosecond);
+BENCHMARK (nineWithOneFading)->Arg (0)->Arg (1)->Arg (2)->Unit (benchmark::kMicrosecond);
 BENCHMARK_MAIN();

@@ -48,7 +48,7 @@ namespace
     // A NaN would pass straight through the slider's own clamping.
     double sliderValueFor (float slotValue) noexcept
     {
-        return std::isnan (slotValue) ? 0.0 : static_cast<double> (slotValue);
+        return floatrules::isNaN (slotValue) ? 0.0 : static_cast<double> (slotValue);
     }
 }
 

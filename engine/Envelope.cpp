@@ -101,23 +101,23 @@ void Envelope::quickReleaseFall (Envelope& e) noexcept
 
 // Runs a state's step for as long as the state lasts, up to n steps.
 template <Envelope::Handler stepOnce, int ownState>
-int Envelope::runWhile (Envelope& e, float* __restrict levels, int n) noexcept
+int Envelope::runWhile (Envelope& e, float* __restrict levels, int n, int stride) noexcept
 {
     int i = 0;
     do
     {
         stepOnce (e);
-        levels[i++] = e.level;
+        levels[i++ * stride] = e.level;
     }
     while (i < n && e.state == ownState);
     return i;
 }
 
 // Idle and Sustain hold their level.
-int Envelope::runConstant (Envelope& e, float* __restrict levels, int n) noexcept
+int Envelope::runConstant (Envelope& e, float* __restrict levels, int n, int stride) noexcept
 {
     for (int i = 0; i < n; ++i)
-        levels[i] = e.level;
+        levels[i * stride] = e.level;
     return n;
 }
 
@@ -136,12 +136,12 @@ const Envelope::BlockHandler Envelope::blockHandlers[6] = {
     &Envelope::runWhile<&Envelope::quickReleaseFall, Envelope::QuickRelease>
 };
 
-void Envelope::render (float* __restrict levels, int n) noexcept
+void Envelope::render (float* __restrict levels, int n, int stride) noexcept
 {
     while (n > 0)
     {
-        const int done = blockHandlers[state] (*this, levels, n);
-        levels += done;
+        const int done = blockHandlers[state] (*this, levels, n, stride);
+        levels += done * stride;
         n -= done;
     }
 }

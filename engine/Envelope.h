@@ -25,11 +25,33 @@ public:
     /** Runs the handler of the current state once. */
     void step() noexcept { handlers[state] (*this); }
 
-    /** Steps n times, writing the level after each step to levels[0..n-1].
-        The same steps as calling step() n times, but looked up once per
-        segment instead of once per step. */
-    void render (float* __restrict levels, int n) noexcept;
+    /** Steps n times, writing the level after each step to levels[0],
+        levels[stride], ... levels[(n-1) × stride]. The same steps as calling
+        step() n times, but looked up once per segment instead of once per
+        step. */
+    void render (float* __restrict levels, int n, int stride = 1) noexcept;
 
+    EnvelopeState getState() const noexcept     { return (EnvelopeState) state; }
+    float getLevel() const noexcept             { return level; }
+    float getAttackRate() const noexcept        { return attackRate; }
+    float getDecayRate() const noexcept         { return decayRate; }
+    float getSustainLevel() const noexcept      { return sustainLevel; }
+    float getReleaseRate() const noexcept       { return releaseRate; }
+
+    /** For a renderer that steps decays elsewhere (several envelopes side by
+        side): the level the steps reached, and whether they reached the
+        sustain level. */
+    void finishDecay (float newLevel, bool reachedSustain) noexcept
+    {
+        level = newLevel;
+        if (reachedSustain)
+            state = Sustain;
+    }
+
+    /** The fixed fall per step of a stolen voice. */
+    static constexpr float quickReleaseStep = 0.006f;
+
+private:
     int state = Attack;
     float attackRate = 0.0f;
     float decayRate = 0.0f;
@@ -39,12 +61,8 @@ public:
     int attackDelay = 0;
     float level = 0.0f;
 
-    /** The fixed fall per step of a stolen voice. */
-    static constexpr float quickReleaseStep = 0.006f;
-
-private:
     using Handler = void (*) (Envelope&) noexcept;
-    using BlockHandler = int (*) (Envelope&, float* __restrict, int) noexcept;
+    using BlockHandler = int (*) (Envelope&, float* __restrict, int, int) noexcept;
 
     static void idleStep (Envelope&) noexcept {}
     static void attackStep (Envelope&) noexcept;
@@ -54,8 +72,8 @@ private:
     static void quickReleaseFall (Envelope&) noexcept;
 
     template <Handler stepOnce, int ownState>
-    static int runWhile (Envelope&, float* __restrict levels, int n) noexcept;
-    static int runConstant (Envelope&, float* __restrict levels, int n) noexcept;
+    static int runWhile (Envelope&, float* __restrict levels, int n, int stride) noexcept;
+    static int runConstant (Envelope&, float* __restrict levels, int n, int stride) noexcept;
 
     static const Handler handlers[6];
 

@@ -13,10 +13,19 @@
 // here saturates (and NaN becomes 0).
 namespace floatrules
 {
+    /** True for every value but the infinities and NaN. The one spelling of
+        the test (x − x is 0 exactly when x is finite), so that every guard
+        means the same thing. */
+    constexpr bool isFinite (float value) noexcept   { return value - value == 0.0f; }
+    constexpr bool isFinite (double value) noexcept  { return value - value == 0.0; }
+
+    /** True for NaN only: the one value unequal to itself. */
+    constexpr bool isNaN (float value) noexcept      { return value != value; }
+
     /** Drops the fraction toward zero, saturating at the int range. */
     constexpr int truncateToInt (float value) noexcept
     {
-        if (! (value == value))
+        if (isNaN (value))
             return 0;
         if (value >= 2147483648.0f)
             return INT_MAX;
@@ -46,7 +55,7 @@ namespace floatrules
     /** Clamps, mapping NaN to the given fallback. */
     constexpr float clampOr (float value, float low, float high, float fallback) noexcept
     {
-        if (! (value == value))
+        if (isNaN (value))
             return fallback;
         return value < low ? low : (value > high ? high : value);
     }

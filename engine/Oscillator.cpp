@@ -2,6 +2,7 @@
 // Copyright (C) 2026 the Zephyrine developers. GPL-3.0-or-later.
 #include "Oscillator.h"
 
+#include "FloatRules.h"
 #include "WaveShapes.h"
 
 #include <cmath>
@@ -45,6 +46,12 @@ void Oscillator::setShapes (int positiveShape, int negativeShape) noexcept
     // around to the first point.
     for (int j = 0; j < tableLength; ++j)
         slopeTable[(size_t) j] = waveTable[(size_t) ((j + 1) % tableLength)] - waveTable[(size_t) j];
+
+    for (size_t j = 0; j < (size_t) tableLength; ++j)
+    {
+        pointPairs[2 * j] = waveTable[j];
+        pointPairs[2 * j + 1] = slopeTable[j];
+    }
 }
 
 int Oscillator::tableIndex (float phase) noexcept
@@ -62,7 +69,7 @@ float Oscillator::boundedAsymmetry (float x) noexcept
 {
     if (x > -asymmetryLimit && x < asymmetryLimit)
         return x;
-    if (x != x)
+    if (floatrules::isNaN (x))
         return 0.0f;
     return x > 0.0f ? asymmetryLimit : -asymmetryLimit;
 }
@@ -109,7 +116,7 @@ float Oscillator::arpPeriod() noexcept
 void Oscillator::updatePitch() noexcept
 {
     float p = arpPeriod();
-    if (! (p > 0.0f && p <= 3.0e38f))
+    if (! (p > 0.0f && floatrules::isFinite (p)))
         p = tableSize;   // only reachable with a broken period; keeps the increments finite
 
     const float r = randomValue();

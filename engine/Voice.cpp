@@ -20,8 +20,6 @@ namespace
 
     // Beyond this a gain only produces overflow, never a sound.
     constexpr float gainLimit = 1.0e6f;
-
-    bool isFiniteFloat (float v) noexcept { return v - v == 0.0f; }
 }
 
 Voice::Voice (const ParameterBlock& parameterBlock, float rate) noexcept
@@ -52,12 +50,10 @@ void Voice::start (float noteFrequency, int noteNumber, int startDelay, float ra
     startOrder = order;
     frequency = noteFrequency;
 
-    oscillator.phase = 0.0f;
-    oscillator.basePeriod = (2.0f * sampleRate) / frequency;
+    // The pitch update still sees the previous note's hold counter.
+    oscillator.setBasePeriod ((2.0f * sampleRate) / frequency);
     oscillator.updatePitch();
-
-    oscillator.sampleCounter = 0;
-    oscillator.holdLength = holdLengthFor (sampleRate);
+    oscillator.restart (holdLengthFor (sampleRate));
 
     note = noteNumber;
     released = false;
@@ -109,7 +105,7 @@ void Voice::parameterChanged (int index) noexcept
     switch (index)
     {
         case ParameterBlock::rand:
-            oscillator.randomDepth = parameters.get (ParameterBlock::rand) * 0.5f;
+            oscillator.setRandomDepth (parameters.get (ParameterBlock::rand) * 0.5f);
             break;
 
         case ParameterBlock::oscAttack:
@@ -127,8 +123,7 @@ void Voice::parameterChanged (int index) noexcept
             break;
 
         case ParameterBlock::arp:
-            oscillator.arpMode = floatrules::truncateToInt (parameters.get (ParameterBlock::arp) * 2.0f);
-            oscillator.arpDivider = 1;
+            oscillator.setArpMode (floatrules::truncateToInt (parameters.get (ParameterBlock::arp) * 2.0f));
             break;
 
         case ParameterBlock::shapePositive:
@@ -159,23 +154,7 @@ void Voice::render (float* output) noexcept
 
 void Voice::renderSource() noexcept
 {
-    // Pitch, once per call. The bend factor only changes with the wheel.
-    const float bend = floatrules::clampOr (parameters.pitchBend, -1.0f, 1.0f, 0.0f);
-    if (bend != cachedPitchBend)
-    {
-        cachedPitchBend = bend;
-        cachedBendFactor = std::pow (2.0, (double) ((2.0f * bend) * oneTwelfth));
-    }
-    oscillator.basePeriod = (float) ((double) (2.0f * sampleRate) / (cachedBendFactor * (double) frequency));
-    oscillator.updatePitch();
-
-    // The oscillator envelope bends the wave by its squared level.
-    const float disp = parameters.get (ParameterBlock::disp);
-    const float amt = parameters.get (ParameterBlock::amt);
-    oscEnvelope.step();
-    const float bendLevel = oscEnvelope.level;
-    oscillator.asymmetry = (amt * bendLevel * bendLevel + disp - 0.5f) * 0.5f;
-
+    prepareSource();
     oscillator.render (workBuffer, internalLength);
 
     // The loudness follows the square of the linear amplitude envelope,
@@ -184,6 +163,26 @@ void Voice::renderSource() noexcept
     ampEnvelope.render (levels, internalLength);
     for (int k = 0; k < internalLength; ++k)
         workBuffer[k] = workBuffer[k] * (levels[k] * levels[k]);
+}
+
+void Voice::prepareSource() noexcept
+{
+    // Pitch, once per call. The bend factor only changes with the wheel.
+    const float bend = floatrules::clampOr (parameters.pitchBend, -1.0f, 1.0f, 0.0f);
+    if (bend != cachedPitchBend)
+    {
+        cachedPitchBend = bend;
+        cachedBendFactor = std::pow (2.0, (double) ((2.0f * bend) * oneTwelfth));
+    }
+    oscillator.setBasePeriod ((float) ((double) (2.0f * sampleRate) / (cachedBendFactor * (double) frequency)));
+    oscillator.updatePitch();
+
+    // The oscillator envelope bends the wave by its squared level.
+    const float disp = parameters.get (ParameterBlock::disp);
+    const float amt = parameters.get (ParameterBlock::amt);
+    oscEnvelope.step();
+    const float bendLevel = oscEnvelope.getLevel();
+    oscillator.setAsymmetry ((amt * bendLevel * bendLevel + disp - 0.5f) * 0.5f);
 }
 
 void Voice::filterStages() noexcept
@@ -220,8 +219,8 @@ void Voice::filterGroup (Voice* const* group) noexcept
     // A state that ever overflowed would stay poisoned for good.
     for (int m = 0; m < groupSize; ++m)
     {
-        group[m]->filterState1 = isFiniteFloat (s1[m]) ? s1[m] : 0.0f;
-        group[m]->filterState2 = isFiniteFloat (s2[m]) ? s2[m] : 0.0f;
+        group[m]->filterState1 = floatrules::isFinite (s1[m]) ? s1[m] : 0.0f;
+        group[m]->filterState2 = floatrules::isFinite (s2[m]) ? s2[m] : 0.0f;
     }
 }
 
@@ -242,5 +241,15 @@ void Voice::mixInto (float* output) noexcept
     for (int k = 0; k < subBlockLength; ++k)
         output[k] = output[k] + (workBuffer[2 * k] + workBuffer[2 * k + 1]) * vol * 0.5f;
 
-    active = ampEnvelope.state != Envelope::Idle;
+    active = ampEnvelope.getState() != Envelope::Idle;
+}
+
+void Voice::finishSideBySide (float state1, float state2) noexcept
+{
+    if (filterOn)
+    {
+        filterState1 = floatrules::isFinite (state1) ? state1 : 0.0f;
+        filterState2 = floatrules::isFinite (state2) ? state2 : 0.0f;
+    }
+    active = ampEnvelope.getState() != Envelope::Idle;
 }

@@ -34,6 +34,11 @@ public:
     // side by side: the source (pitch, wave bend, oscillator and amplitude)
     // into workBuffer, the filter, then the mix into the output.
     void renderSource() noexcept;
+
+    /** The once-per-call part of renderSource: pitch, the oscillator
+        envelope's step and the wave bend; the oscillator and the amplitude
+        envelope are left to run. */
+    void prepareSource() noexcept;
     void filterStages() noexcept;
     void mixInto (float* output) noexcept;
 
@@ -42,6 +47,37 @@ public:
         for sample, as filterStages on each voice. */
     static void filterTogether (Voice* const* group, int count) noexcept;
 
+    bool isActive() const noexcept                      { return active; }
+    bool isReleased() const noexcept                    { return released; }
+    bool isFilterOn() const noexcept                    { return filterOn; }
+    int getNote() const noexcept                        { return note; }
+    int getStartOrder() const noexcept                  { return startOrder; }
+    float getFrequency() const noexcept                 { return frequency; }
+    const Oscillator& getOscillator() const noexcept    { return oscillator; }
+    const Envelope& getAmpEnvelope() const noexcept     { return ampEnvelope; }
+    const ParameterBlock& getParameters() const noexcept { return parameters; }
+
+    // For a renderer that runs several voices side by side (after
+    // prepareSource): the parts it steps, the filter, and the end of the
+    // call, which keeps the filter states (a state that ever overflowed
+    // would stay poisoned for good, so a non-finite one becomes 0) and ends
+    // the note once its amplitude envelope is idle.
+    Oscillator& sourceOscillator() noexcept             { return oscillator; }
+    Envelope& sourceAmpEnvelope() noexcept              { return ampEnvelope; }
+    float getFilterCoefficient() const noexcept         { return filterCoefficient; }
+    float getFilterState1() const noexcept              { return filterState1; }
+    float getFilterState2() const noexcept              { return filterState2; }
+    void finishSideBySide (float state1, float state2) noexcept;
+
+    /** Both stages' coefficient at a host rate: 2π × 10 kHz over the
+        internal rate, replaced by 1 (no filtering) where it would reach 2
+        and the stages would diverge. */
+    static float filterCoefficientFor (float sampleRate) noexcept;
+
+    /** Random and arpeggio hold: 25 ms of internal samples, at least 1. */
+    static int holdLengthFor (float sampleRate) noexcept;
+
+private:
     const ParameterBlock& parameters;
     Oscillator oscillator;
     Envelope ampEnvelope;
@@ -58,15 +94,6 @@ public:
     float workBuffer[internalLength] {};
     float filterCoefficient = 0.0f;
 
-    /** Both stages' coefficient at a host rate: 2π × 10 kHz over the
-        internal rate, replaced by 1 (no filtering) where it would reach 2
-        and the stages would diverge. */
-    static float filterCoefficientFor (float sampleRate) noexcept;
-
-    /** Random and arpeggio hold: 25 ms of internal samples, at least 1. */
-    static int holdLengthFor (float sampleRate) noexcept;
-
-private:
     template <int groupSize>
     static void filterGroup (Voice* const* group) noexcept;
 

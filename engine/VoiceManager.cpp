@@ -5,6 +5,7 @@
 #include "DenormalGuard.h"
 #include "FloatRules.h"
 #include "ParameterBlock.h"
+#include "VoiceLanes.h"
 
 #include <algorithm>
 #include <cmath>
@@ -35,7 +36,7 @@ VoiceManager::VoiceManager (const ParameterBlock& parameterBlock) noexcept
 
 void VoiceManager::setSampleRate (float rate) noexcept
 {
-    if (! (rate > 0.0f) || rate - rate != 0.0f)
+    if (! (rate > 0.0f) || ! floatrules::isFinite (rate))
         return;
     sampleRate = std::clamp (rate, lowestRate, highestRate);
 }
@@ -66,14 +67,14 @@ void VoiceManager::noteOn (int note, int /*velocity*/, int samplePosition) noexc
 
         const Voice& v = voices[(size_t) i];
 
-        if (! v.active)
+        if (! v.isActive())
         {
             freeVoice = i;
             break;
         }
 
-        int& oldest = v.released ? oldestReleased : oldestHeld;
-        if (oldest < 0 || v.startOrder < voices[(size_t) oldest].startOrder)
+        int& oldest = v.isReleased() ? oldestReleased : oldestHeld;
+        if (oldest < 0 || v.getStartOrder() < voices[(size_t) oldest].getStartOrder())
             oldest = i;
     }
 
@@ -97,7 +98,7 @@ void VoiceManager::noteOn (int note, int /*velocity*/, int samplePosition) noexc
 void VoiceManager::noteOff (int note, int samplePosition) noexcept
 {
     for (Voice& v : voices)
-        if (v.note == note)
+        if (v.getNote() == note)
             v.release (samplePosition);
 }
 
@@ -111,6 +112,24 @@ void VoiceManager::render (float* out, int numSamples) noexcept
     const int n = numSamples;
     const int pending = pendingCount;
     const float* const heldTail = holdBuffer + (subBlockLength - pending);
+
+    // Nothing sounding: the same as below, where every sub-block would add
+    // nothing and the hold buffer would come back silent.
+    if (std::none_of (voices.begin(), voices.end(), [] (const Voice& v) { return v.isActive(); }))
+    {
+        if (n <= pending)
+        {
+            std::copy (heldTail, heldTail + n, out);
+            pendingCount = pending - n;
+            return;
+        }
+        std::copy (heldTail, heldTail + pending, out);
+        const int rem = n > subBlockLength ? (n - pending) % subBlockLength : n - pending;
+        std::fill (std::begin (holdBuffer), std::end (holdBuffer), 0.0f);
+        std::fill (out + (n - rem), out + n, 0.0f);
+        pendingCount = subBlockLength - rem;
+        return;
+    }
 
     if (n <= pending)
     {
@@ -141,23 +160,40 @@ void VoiceManager::render (float* out, int numSamples) noexcept
 
 void VoiceManager::renderSubBlock (float* out) noexcept
 {
-    // The same as rendering each voice in index order, but with the filters
-    // of all voices run side by side: one voice's filter is a chain of
-    // dependent operations that leaves most of the processor idle.
     Voice* sounding[voiceCount] {};
-    Voice* filtered[voiceCount] {};
     int soundingCount = 0;
     int filteredCount = 0;
 
     for (Voice& v : voices)
     {
-        if (! v.active)
+        if (! v.isActive())
             continue;
-
-        v.renderSource();
         sounding[soundingCount++] = &v;
-        if (v.filterOn)
-            filtered[filteredCount++] = &v;
+        filteredCount += v.isFilterOn() ? 1 : 0;
+    }
+
+    if (soundingCount == 0)
+        return;
+
+    // Two or more sounding voices side by side in SIMD lanes, when they agree
+    // on the filter (they always do: it is one slot for all). A voice alone
+    // is faster on its own: its scalar loop predicts its half-cycle switch.
+    if (soundingCount >= 2 && voicelanes::available() && (filteredCount == 0 || filteredCount == soundingCount))
+    {
+        voicelanes::render (sounding, soundingCount, out);
+        return;
+    }
+
+    // Voice by voice, with the filters of all voices run side by side: one
+    // voice's filter is a chain of dependent operations that leaves most of
+    // the processor idle.
+    Voice* filtered[voiceCount] {};
+    filteredCount = 0;
+    for (int i = 0; i < soundingCount; ++i)
+    {
+        sounding[i]->renderSource();
+        if (sounding[i]->isFilterOn())
+            filtered[filteredCount++] = sounding[i];
     }
 
     Voice::filterTogether (filtered, filteredCount);

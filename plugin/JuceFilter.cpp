@@ -16,8 +16,6 @@ static_assert (JuceFilter::crushSteps == crush::steps);
 namespace
 {
     constexpr int allNotesOffController = 123;
-
-    bool isFinite (float x) noexcept   { return x - x == 0.0f; }
 }
 
 JuceFilter::JuceFilter()
@@ -46,7 +44,7 @@ void JuceFilter::prepare (double sampleRate, int expectedSamplesPerBlock)
 
         // Only finite positive rates, clamped before narrowing so that the
         // conversion to float is always defined.
-        if (std::isfinite (sampleRate) && sampleRate > 0.0)
+        if (floatrules::isFinite (sampleRate) && sampleRate > 0.0)
             voiceManager->setSampleRate ((float) juce::jlimit (1.0, (double) std::numeric_limits<float>::max(), sampleRate));
     }
     // The old buffer, if any, is freed here, outside the lock.
@@ -139,7 +137,7 @@ void JuceFilter::process (const juce::AudioBuffer<float>& /*input: the plug-in h
         for (int i = 0; i < numSamples; ++i)
         {
             float x = crushing ? crush::quantise (mono[i]) : mono[i];
-            mono[i] = isFinite (x) ? x : 0.0f;   // the host never receives NaN or infinity
+            mono[i] = floatrules::isFinite (x) ? x : 0.0f;   // the host never receives NaN or infinity
         }
 
     }

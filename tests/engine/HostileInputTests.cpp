@@ -47,10 +47,10 @@ TEST (HostileInput, AnyValueInAnySlotAtAnyRate)
             rig.voices->noteOn (60, 100, 0);
             const auto out = rig.render (4096);
             ASSERT_TRUE (allFinite (out));
-            for (const auto& v : rig.voices->voices)
+            for (const auto& v : rig.voices->getVoices())
             {
-                EXPECT_TRUE (std::isfinite (v.filterState1));
-                EXPECT_TRUE (std::isfinite (v.filterState2));
+                EXPECT_TRUE (std::isfinite (v.getFilterState1()));
+                EXPECT_TRUE (std::isfinite (v.getFilterState2()));
             }
         }
     }
@@ -72,8 +72,8 @@ TEST (HostileInput, AllSlotsHostileAtOnceAndOddRates)
     for (float rate : { 0.0f, -5.0f, std::numeric_limits<float>::quiet_NaN(), 1.0e30f, 0.5f })
     {
         rig.voices->setSampleRate (rate);
-        EXPECT_GE (rig.voices->sampleRate, 1.0f);
-        EXPECT_LE (rig.voices->sampleRate, 4.0e6f);
+        EXPECT_GE (rig.voices->getSampleRate(), 1.0f);
+        EXPECT_LE (rig.voices->getSampleRate(), 4.0e6f);
     }
     rig.voices->noteOn (1 << 30, 1, -5);
     rig.voices->noteOn (-(1 << 30), 1, 1 << 30);

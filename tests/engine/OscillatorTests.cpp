@@ -63,22 +63,22 @@ TEST (WaveTables, ShapesFollowTheirRules)
 TEST (Oscillator, IncrementsAndWrapTiming)
 {
     Oscillator osc;
-    osc.basePeriod = 200.0f;
+    osc.setBasePeriod (200.0f);
     osc.updatePitch();
-    EXPECT_EQ (osc.firstHalfIncrement, 2.56f);
+    EXPECT_EQ (osc.getFirstHalfIncrement(), 2.56f);
     EXPECT_LT ((double) 2.56f, 2.56);
-    EXPECT_EQ (osc.secondHalfIncrement, 2.56f);
+    EXPECT_EQ (osc.getSecondHalfIncrement(), 2.56f);
 
     // Count advances between wraps (a wrap brings the phase back below one increment).
     std::vector<int> wraps;
-    float previous = osc.phase;
+    float previous = osc.getPhase();
     for (int n = 1; n <= 801; ++n)
     {
         float sample;
         osc.render (&sample, 1);
-        if (osc.phase < previous)
+        if (osc.getPhase() < previous)
             wraps.push_back (n);
-        previous = osc.phase;
+        previous = osc.getPhase();
     }
     ASSERT_GE (wraps.size(), 4u);
     EXPECT_EQ (wraps[0], 201);
@@ -86,10 +86,10 @@ TEST (Oscillator, IncrementsAndWrapTiming)
         EXPECT_EQ (wraps[i] - wraps[i - 1], 200);
 
     // An asymmetry of 0.5 gives the positive half three quarters of the period.
-    osc.asymmetry = 0.5f;
+    osc.setAsymmetry (0.5f);
     osc.updatePitch();
-    EXPECT_EQ (osc.firstHalfIncrement, 512.0f / (1.5f * 200.0f));
-    EXPECT_EQ (osc.secondHalfIncrement, 512.0f / (0.5f * 200.0f));
+    EXPECT_EQ (osc.getFirstHalfIncrement(), 512.0f / (1.5f * 200.0f));
+    EXPECT_EQ (osc.getSecondHalfIncrement(), 512.0f / (0.5f * 200.0f));
 }
 
 TEST (Oscillator, TableIndexRoundsWholePhasesDown)
@@ -101,8 +101,8 @@ TEST (Oscillator, TableIndexRoundsWholePhasesDown)
     EXPECT_EQ (Oscillator::tableIndex (511.99997f), 511);
 
     Oscillator osc;
-    osc.phase = 3.0f;
-    osc.basePeriod = 512.0f;
+    osc.setRunState (3.0f, osc.getIncrement(), 0);
+    osc.setBasePeriod (512.0f);
     float sample;
     osc.render (&sample, 1);
     EXPECT_NEAR (sample, osc.getWaveTable()[3], 1e-7);
@@ -114,53 +114,53 @@ TEST (Oscillator, RandomTargetsAndArpeggioSteps)
     const float expected[] = { 0.22611116f, 0.35752574f, 0.05569089f };
     for (float target : expected)
     {
-        osc.sampleCounter = osc.holdLength + 1;
+        osc.setRunState (osc.getPhase(), osc.getIncrement(), osc.getHoldLength() + 1);
         osc.randomValue();
-        EXPECT_NEAR (osc.randomNext, target, 1e-8);
-        EXPECT_EQ (osc.sampleCounter, 0);
+        EXPECT_NEAR (osc.getRandomTarget(), target, 1e-8);
+        EXPECT_EQ (osc.getSampleCounter(), 0);
     }
 
     // Mode 1 alternates the divider only once the hold has passed.
     Oscillator arp;
-    arp.arpMode = 1;
-    arp.holdLength = 10;
-    arp.basePeriod = 8.0f;
+    arp.setArpMode (1);
+    arp.restart (10);
+    arp.setBasePeriod (8.0f);
     std::vector<int> dividers;
     float block[64];
     for (int i = 0; i < 20; ++i)
     {
         arp.render (block, 8);
-        if (dividers.empty() || dividers.back() != arp.arpDivider)
-            dividers.push_back (arp.arpDivider);
+        if (dividers.empty() || dividers.back() != arp.getArpDivider())
+            dividers.push_back (arp.getArpDivider());
     }
     ASSERT_GE (dividers.size(), 4u);
     for (size_t i = 0; i < dividers.size(); ++i)
         EXPECT_EQ (dividers[i], i % 2 == 0 ? 1 : 2);
 
     // Mode 2 cycles 1, 2, 3 and divider 3 stands for the period over three.
-    arp.arpMode = 2;
-    arp.arpDivider = 2;
-    arp.sampleCounter = arp.holdLength + 1;
+    arp.setArpMode (2);
+    arp.setRunState (arp.getPhase(), arp.getIncrement(), arp.getHoldLength() + 1);
+    EXPECT_EQ (arp.arpPeriod(), 8.0f / 2.0f);
     EXPECT_EQ (arp.arpPeriod(), 8.0f / 3.0f);
-    EXPECT_EQ (arp.arpDivider, 3);
-    arp.sampleCounter = 0;
+    EXPECT_EQ (arp.getArpDivider(), 3);
+    arp.setRunState (arp.getPhase(), arp.getIncrement(), 0);
     EXPECT_EQ (arp.arpPeriod(), 8.0f / 3.0f);   // every cycle until the next step
 }
 
 TEST (Oscillator, ExtremeAsymmetryKeepsThePhaseInTheTable)
 {
     Oscillator osc;
-    osc.basePeriod = 200.0f;
+    osc.setBasePeriod (200.0f);
     float block[32];
     for (float x : { 0.999f, 1.0f, 5.0f, -1.0f, -40.0f, std::nanf ("") })
     {
-        osc.asymmetry = x;
+        osc.setAsymmetry (x);
         for (int i = 0; i < 50; ++i)
         {
             osc.updatePitch();
             osc.render (block, 32);
-            ASSERT_GE (osc.phase, 0.0f);
-            ASSERT_LT (osc.phase, 512.0f);
+            ASSERT_GE (osc.getPhase(), 0.0f);
+            ASSERT_LT (osc.getPhase(), 512.0f);
             for (float s : block)
                 ASSERT_TRUE (std::isfinite (s));
         }

@@ -1,6 +1,7 @@
 // Zephyrine — a small software synthesizer plug-in.
 // Copyright (C) 2026 the Zephyrine developers. GPL-3.0-or-later.
 #include "EngineRig.h"
+#include "engine/VoiceLanes.h"
 
 #include <gtest/gtest.h>
 
@@ -12,7 +13,7 @@ namespace
     {
         std::vector<int> result;
         for (int i = 0; i < VoiceManager::voiceCount; ++i)
-            if (vm.voices[(size_t) i].active)
+            if (vm.getVoices()[(size_t) i].isActive())
                 result.push_back (i);
         return result;
     }
@@ -26,24 +27,24 @@ TEST (VoiceManager, ReserveVoiceAndStealingOrder)
         rig.voices->noteOn (60 + n, 100, 0);
     EXPECT_EQ (activeVoices (*rig.voices), (std::vector<int> { 0, 1, 2, 3, 4, 5, 6, 7 }));
 
-    EXPECT_FALSE (rig.voices->voices[8].active);
+    EXPECT_FALSE (rig.voices->getVoices()[8].isActive());
     rig.render (2048);
 
     // The ninth takes the reserve; the oldest fades within 84 samples and
     // becomes the reserve.
     rig.voices->noteOn (70, 100, 0);
-    EXPECT_TRUE (rig.voices->voices[8].active);
-    EXPECT_EQ (rig.voices->reserveIndex, 0);
+    EXPECT_TRUE (rig.voices->getVoices()[8].isActive());
+    EXPECT_EQ (rig.voices->getReserveIndex(), 0);
     rig.render (64);
-    EXPECT_TRUE (rig.voices->voices[0].active);
+    EXPECT_TRUE (rig.voices->getVoices()[0].isActive());
     rig.render (32);
-    EXPECT_FALSE (rig.voices->voices[0].active);
+    EXPECT_FALSE (rig.voices->getVoices()[0].isActive());
 
     // The tenth starts on voice 0 and displaces voice 1.
     rig.voices->noteOn (71, 100, 0);
-    EXPECT_EQ (rig.voices->voices[0].note, 71);
-    EXPECT_EQ (rig.voices->reserveIndex, 1);
-    EXPECT_EQ (rig.voices->voices[1].ampEnvelope.state, Envelope::QuickRelease);
+    EXPECT_EQ (rig.voices->getVoices()[0].getNote(), 71);
+    EXPECT_EQ (rig.voices->getReserveIndex(), 1);
+    EXPECT_EQ (rig.voices->getVoices()[1].getAmpEnvelope().getState(), Envelope::QuickRelease);
 }
 
 TEST (VoiceManager, ReleasedVoicesAreDisplacedFirst)
@@ -57,12 +58,12 @@ TEST (VoiceManager, ReleasedVoicesAreDisplacedFirst)
     rig.voices->noteOff (65, 0);   // voice 5
     rig.render (64);
     rig.voices->noteOn (80, 100, 0);
-    EXPECT_EQ (rig.voices->reserveIndex, 5);
-    EXPECT_EQ (rig.voices->voices[8].note, 80);
+    EXPECT_EQ (rig.voices->getReserveIndex(), 5);
+    EXPECT_EQ (rig.voices->getVoices()[8].getNote(), 80);
 
     // A note-off for the note being faded switches it to its normal release.
     rig.voices->noteOff (65, 0);
-    EXPECT_EQ (rig.voices->voices[5].ampEnvelope.state, Envelope::Release);
+    EXPECT_EQ (rig.voices->getVoices()[5].getAmpEnvelope().getState(), Envelope::Release);
 }
 
 TEST (VoiceManager, RepeatedNotesTakeTwoVoicesAndOneNoteOffReleasesBoth)
@@ -72,8 +73,8 @@ TEST (VoiceManager, RepeatedNotesTakeTwoVoicesAndOneNoteOffReleasesBoth)
     rig.voices->noteOn (60, 100, 0);
     EXPECT_EQ (activeVoices (*rig.voices), (std::vector<int> { 0, 1 }));
     rig.voices->noteOff (60, 0);
-    EXPECT_TRUE (rig.voices->voices[0].released);
-    EXPECT_TRUE (rig.voices->voices[1].released);
+    EXPECT_TRUE (rig.voices->getVoices()[0].isReleased());
+    EXPECT_TRUE (rig.voices->getVoices()[1].isReleased());
     rig.voices->noteOff (61, 0);   // nobody holds it
 }
 
@@ -85,9 +86,9 @@ TEST (VoiceManager, OctaveTransposesAndItsChangeSilences)
     {
         rig.set (2, oct);
         rig.voices->noteOn (69, 100, 0);
-        EXPECT_FLOAT_EQ (rig.voices->voices[0].frequency, hz) << oct;
+        EXPECT_FLOAT_EQ (rig.voices->getVoices()[0].getFrequency(), hz) << oct;
     }
-    EXPECT_TRUE (rig.voices->voices[0].active);
+    EXPECT_TRUE (rig.voices->getVoices()[0].isActive());
     rig.set (2, 1.0f);   // the same value still silences
     EXPECT_TRUE (activeVoices (*rig.voices).empty());
 
@@ -103,23 +104,23 @@ TEST (VoiceManager, HoldBufferSplits)
     EngineRig rig;
     auto& vm = *rig.voices;
     rig.render (512);
-    EXPECT_EQ (vm.pendingCount, 16);
+    EXPECT_EQ (vm.getPendingCount(), 16);
     rig.render (512);
-    EXPECT_EQ (vm.pendingCount, 16);
+    EXPECT_EQ (vm.getPendingCount(), 16);
 
     EngineRig odd;
     odd.render (100);
-    EXPECT_EQ (odd.voices->pendingCount, 12);
+    EXPECT_EQ (odd.voices->getPendingCount(), 12);
     odd.render (100);
-    EXPECT_EQ (odd.voices->pendingCount, 8);
+    EXPECT_EQ (odd.voices->getPendingCount(), 8);
     odd.render (0);
-    EXPECT_EQ (odd.voices->pendingCount, 8);
+    EXPECT_EQ (odd.voices->getPendingCount(), 8);
     odd.render (5);
-    EXPECT_EQ (odd.voices->pendingCount, 3);
+    EXPECT_EQ (odd.voices->getPendingCount(), 3);
 
     EngineRig small;
     small.render (16);
-    EXPECT_EQ (small.voices->pendingCount, 0);
+    EXPECT_EQ (small.voices->getPendingCount(), 0);
 }
 
 TEST (VoiceManager, OutputDoesNotDependOnTheBlockSizes)
@@ -162,28 +163,36 @@ TEST (VoiceManager, UnclippedSumOfNineVoices)
     EXPECT_GT (peak, 4.0f);
 }
 
-// The manager renders all voices side by side; the result must be the one
-// of rendering every voice on its own, in index order, bit for bit.
+// The manager renders its voices side by side in SIMD lanes; the result must
+// be the one of rendering every voice on its own, in index order, bit for
+// bit, on every path, with the filter on and off.
 TEST (VoiceManager, SideBySideRenderingEqualsVoiceByVoice)
 {
-    EngineRig batched, single;
-    for (EngineRig* rig : { &batched, &single })
+    auto play = [] (voicelanes::Path path, float filter)
     {
+        voicelanes::limitPath (path);
+        EngineRig rig;
+        rig.set (17, filter);
         for (int n = 0; n < 9; ++n)
-            rig->voices->noteOn (40 + 5 * n, 100, 3 * n);
-        rig->voices->voices[3].filterOn = false;   // a mix of filtered and unfiltered voices
-    }
+            rig.voices->noteOn (40 + 5 * n, 100, 3 * n);
 
-    for (int j = 0; j < 400; ++j)
+        std::vector<float> all;
+        for (int j = 0; j < 400; ++j)
+        {
+            float a[16] = {};
+            rig.voices->renderSubBlock (a);
+            all.insert (all.end(), a, a + 16);
+            if (j == 200)
+                rig.voices->noteOff (50, 7);
+        }
+        return all;
+    };
+
+    for (float filter : { 1.0f, 0.0f })
     {
-        float a[16] = {}, b[16] = {};
-        batched.voices->renderSubBlock (a);
-        for (auto& v : single.voices->voices)
-            v.render (b);
-        for (int k = 0; k < 16; ++k)
-            ASSERT_EQ (a[k], b[k]) << "sub-block " << j;
-        if (j == 200)
-            for (EngineRig* rig : { &batched, &single })
-                rig->voices->noteOff (50, 7);
+        const auto reference = play (voicelanes::Path::voiceByVoice, filter);
+        EXPECT_EQ (play (voicelanes::Path::baseline, filter), reference);
+        EXPECT_EQ (play (voicelanes::Path::avx2, filter), reference);
     }
+    voicelanes::limitPath (voicelanes::Path::avx2);
 }

@@ -41,23 +41,23 @@ TEST (Voice, InactiveVoiceTouchesNothing)
 {
     VoiceRig rig;
     float out[16] = { 0.5f };
-    const float phase = rig.voice.oscillator.phase;
+    const float phase = rig.voice.getOscillator().getPhase();
     rig.voice.render (out);
     EXPECT_EQ (out[0], 0.5f);
-    EXPECT_EQ (rig.voice.oscillator.phase, phase);
-    EXPECT_EQ (rig.voice.ampEnvelope.level, 0.0f);
+    EXPECT_EQ (rig.voice.getOscillator().getPhase(), phase);
+    EXPECT_EQ (rig.voice.getAmpEnvelope().getLevel(), 0.0f);
 }
 
 TEST (Voice, StartSetsPitchAndHold)
 {
     VoiceRig rig;
     rig.voice.start (440.0f, 69, 0, 44100.0f, 2);
-    EXPECT_EQ (rig.voice.oscillator.basePeriod, 88200.0f / 440.0f);
-    EXPECT_EQ (rig.voice.oscillator.holdLength, 2205);
+    EXPECT_EQ (rig.voice.getOscillator().getBasePeriod(), 88200.0f / 440.0f);
+    EXPECT_EQ (rig.voice.getOscillator().getHoldLength(), 2205);
     rig.voice.start (440.0f, 69, 0, 48000.0f, 3);
-    EXPECT_EQ (rig.voice.oscillator.holdLength, 2400);
+    EXPECT_EQ (rig.voice.getOscillator().getHoldLength(), 2400);
     rig.voice.render (std::vector<float> (16).data());
-    EXPECT_EQ (rig.voice.oscillator.basePeriod, 96000.0f / 440.0f);   // no bend: factor exactly 1
+    EXPECT_EQ (rig.voice.getOscillator().getBasePeriod(), 96000.0f / 440.0f);   // no bend: factor exactly 1
 
     // Hold never reaches 0, however low the rate.
     EXPECT_EQ (Voice::holdLengthFor (1.0f), 1);
@@ -87,9 +87,9 @@ TEST (Voice, QuickReleaseFreesTheVoiceAfterSixCalls)
     rig.render (100);
     rig.voice.quickRelease();
     rig.render (5);
-    EXPECT_TRUE (rig.voice.active);
+    EXPECT_TRUE (rig.voice.isActive());
     rig.render (1);
-    EXPECT_FALSE (rig.voice.active);
+    EXPECT_FALSE (rig.voice.isActive());
 }
 
 TEST (Voice, SustainZeroStaysActiveUntilReleased)
@@ -97,11 +97,11 @@ TEST (Voice, SustainZeroStaysActiveUntilReleased)
     VoiceRig rig;   // the default sound sustains at 0
     rig.voice.start (440.0f, 69, 0, 44100.0f, 2);
     rig.render (4000);
-    EXPECT_EQ (rig.voice.ampEnvelope.state, Envelope::Sustain);
-    EXPECT_TRUE (rig.voice.active);
+    EXPECT_EQ (rig.voice.getAmpEnvelope().getState(), Envelope::Sustain);
+    EXPECT_TRUE (rig.voice.isActive());
     rig.voice.release (0);
     rig.render (1);
-    EXPECT_FALSE (rig.voice.active);
+    EXPECT_FALSE (rig.voice.isActive());
 }
 
 TEST (Voice, FilterHasUnityGainAtDcAndResumesItsState)
@@ -117,12 +117,12 @@ TEST (Voice, FilterHasUnityGainAtDcAndResumesItsState)
     rig.set (10, 1.0f); rig.set (12, 1.0f);
     rig.voice.start (1.0f, 0, 0, 44100.0f, 2);   // 1 Hz: the first half lasts half a second
     rig.render (200);
-    EXPECT_NEAR (rig.voice.filterState2, 32430.0f / 32768.0f, 1e-4);
+    EXPECT_NEAR (rig.voice.getFilterState2(), 32430.0f / 32768.0f, 1e-4);
 
     rig.set (17, 0.0f);
-    const float held = rig.voice.filterState2;
+    const float held = rig.voice.getFilterState2();
     rig.render (10);
-    EXPECT_EQ (rig.voice.filterState2, held);
+    EXPECT_EQ (rig.voice.getFilterState2(), held);
 }
 
 TEST (Voice, EnvelopesKeepTheirSecondsAtAnyHostRate)
@@ -136,7 +136,7 @@ TEST (Voice, EnvelopesKeepTheirSecondsAtAnyHostRate)
         rig.set (10, 1.0f);
         rig.voice.start (440.0f, 69, 0, rate, 2);
         int subBlocks = 0;
-        while (rig.voice.ampEnvelope.state == Envelope::Attack && subBlocks < 100000)
+        while (rig.voice.getAmpEnvelope().getState() == Envelope::Attack && subBlocks < 100000)
         {
             rig.render (1);
             ++subBlocks;

@@ -21,9 +21,9 @@ namespace
 
     NoteState noteState (const ProcessorRig& rig, int note)
     {
-        for (const auto& v : rig.voices().voices)
-            if (v.active && v.note == note)
-                return v.released ? NoteState::released : NoteState::held;
+        for (const auto& v : rig.voices().getVoices())
+            if (v.isActive() && v.getNote() == note)
+                return v.isReleased() ? NoteState::released : NoteState::held;
         return NoteState::none;
     }
 }
@@ -241,7 +241,7 @@ TEST (Output, WithoutScratchBufferTheBlockIsSilentButNotesCount)
     filter.process (in, out, false, midi);
     EXPECT_EQ (peak (out.getReadPointer (0), 256), 0.0);
     EXPECT_TRUE (midi.isEmpty());
-    EXPECT_TRUE (filter.getVoiceManager().voices[0].active);
+    EXPECT_TRUE (filter.getVoiceManager().getVoices()[0].isActive());
 
     filter.prepare (44100.0, 256);
     filter.process (in, out, false, midi);

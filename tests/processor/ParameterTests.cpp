@@ -93,8 +93,8 @@ TEST (Parameters, WritesAnnounceTheClampedSlot)
     ProcessorRig rig;
     const auto filterOff = [&rig]
     {
-        for (const auto& v : rig.voices().voices)
-            if (v.filterOn)
+        for (const auto& v : rig.voices().getVoices())
+            if (v.isFilterOn())
                 return false;
         return true;
     };

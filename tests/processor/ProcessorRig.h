@@ -91,8 +91,8 @@ struct ProcessorRig
     int activeVoices() const
     {
         int n = 0;
-        for (const auto& v : voices().voices)
-            n += v.active ? 1 : 0;
+        for (const auto& v : voices().getVoices())
+            n += v.isActive() ? 1 : 0;
         return n;
     }
 };
