@@ -49,6 +49,7 @@ namespace
                     runningStatus = 0;
                     if (event.metaType == 0x2f)
                     {
+                        event.size = position - event.offset;
                         events.push_back (std::move (event));
                         return events;      // anything after the end of the track is padding
                     }
