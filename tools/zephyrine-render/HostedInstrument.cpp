@@ -58,6 +58,15 @@ namespace
             maxBlock = blockSize;
             playHead.sampleRate = sampleRate;
             instance->setRateAndBufferSizeDetails (sampleRate, blockSize);
+
+            // Prepared before the state and the settings go in: a plug-in may
+            // be made afresh for a new rate, and would lose them.
+            instance->setNonRealtime (true);
+            instance->prepareToPlay (rate, maxBlock);
+            const int channels = std::max ({ 2, instance->getTotalNumInputChannels(), instance->getTotalNumOutputChannels() });
+            buffer.setSize (channels, maxBlock);
+            midiBuffer.ensureSize (4096);
+            started = true;
         }
 
         bool setState (const std::vector<uint8_t>& block) override
@@ -74,15 +83,7 @@ namespace
             return { bytes, bytes + data.getSize() };
         }
 
-        void start() override
-        {
-            instance->setNonRealtime (true);
-            instance->prepareToPlay (rate, maxBlock);
-            const int channels = std::max ({ 2, instance->getTotalNumInputChannels(), instance->getTotalNumOutputChannels() });
-            buffer.setSize (channels, maxBlock);
-            midiBuffer.ensureSize (4096);
-            started = true;
-        }
+        void start() override {}
 
         void process (const std::vector<InstrumentMidi>& midi, float* left, float* right, int numSamples,
                       const Transport& transport) override

@@ -9,7 +9,8 @@ std::string decibels (double level)
 {
     if (level <= 0.0)
         return "-inf dBFS";
+    const double db = 20.0 * std::log10 (level);
     char text[32];
-    std::snprintf (text, sizeof (text), "%.1f dBFS", 20.0 * std::log10 (level));
+    std::snprintf (text, sizeof (text), "%.1f dBFS", db > -0.05 && db < 0.0 ? 0.0 : db);     // never "-0.0"
     return text;
 }
