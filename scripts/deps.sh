@@ -11,7 +11,7 @@ packages=(
     libflac-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     xvfb xauth
-    amsynth dpf-plugins-vst
+    amsynth dpf-plugins-vst dpf-plugins-lv2
 )
 
 missing=()
