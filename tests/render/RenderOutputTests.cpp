@@ -202,6 +202,10 @@ TEST (RenderOutputs, ReadsStandardInputWritesStandardOutput)
     EXPECT_EQ (juce::ByteOrder::littleEndianInt (static_cast<const char*> (a.getData()) + 4), 0xffffffffu);
     EXPECT_EQ (std::memcmp (static_cast<const char*> (a.getData()) + 100, static_cast<const char*> (b.getData()) + 100, a.getSize() - 100), 0);
 
+    // /dev/stdout is a link to the pipe: written through, not replaced.
+    ASSERT_EQ (shell (quoted (program) + " " + quoted (midi) + common + " -q -o /dev/stdout | cat > " + quoted (folder.path ("link.wav"))), 0);
+    EXPECT_EQ (folder.file ("link.wav").getSize(), folder.file ("cat.wav").getSize());
+
     // "--" ends the options; a file may then start with a dash.
     const auto dashed = runRenderer ({ "--plugin", probePlugin(), "-o", folder.path ("d.wav"), "--", "-song.mid" });
     EXPECT_EQ (dashed.exitCode, 1);

@@ -148,23 +148,34 @@ OutputFile::OutputFile (const std::string& path, const std::string& what, bool n
     }
 
     const auto quoted = description + " '" + path + "'";
-    target = followLinks (absolute (path), quoted);
-    name = target;
+    const auto full = absolute (path);
+    name = full;
 
     struct stat info {};
-    const bool exists = stat (target.c_str(), &info) == 0;
+    const bool exists = stat (full.c_str(), &info) == 0;        // through any links
     if (exists && S_ISDIR (info.st_mode))
         throw RenderError (quoted + " is a folder");
     if (exists && (S_ISCHR (info.st_mode) || S_ISFIFO (info.st_mode)))
     {
         // What the user named is a device or a pipe: write to it, never replace it.
-        const int fd = open (target.c_str(), O_WRONLY | O_CLOEXEC);
+        const int fd = open (full.c_str(), O_WRONLY | O_CLOEXEC);
         if (fd < 0)
             throw RenderError (quoted + " cannot be written: " + std::strerror (errno));
         direct = true;
         output = std::make_unique<DescriptorStream> (fd, true);
         return;
     }
+
+    // The file a link leads to is the one replaced; a dangling link is followed by hand.
+    if (exists)
+    {
+        char resolved[PATH_MAX];
+        target = realpath (full.c_str(), resolved) != nullptr ? std::string (resolved) : full;
+    }
+    else
+        target = followLinks (full, quoted);
+    name = target;
+
     if (exists && ! S_ISREG (info.st_mode))
         throw RenderError (quoted + " is not a regular file, a character device or a FIFO");
     if (exists && noClobber)
@@ -183,7 +194,7 @@ OutputFile::OutputFile (const std::string& path, const std::string& what, bool n
     {
         char suffix[16];
         std::snprintf (suffix, sizeof (suffix), ".%08x", random());
-        temporary = folder + "/." + target.substr (folder.size() + 1) + suffix + ".part";
+        temporary = (folder == "/" ? "" : folder) + "/." + target.substr (target.rfind ('/') + 1) + suffix + ".part";
         fd = open (temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd < 0 && errno != EEXIST)
             throw RenderError (quoted + " cannot be written: " + std::strerror (errno));
