@@ -16,6 +16,9 @@
 
 #include <juce_gui_basics/juce_gui_basics.h>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cstdio>
 #include <iostream>
 
@@ -84,8 +87,13 @@ namespace
         checkDistinct (options, job);
         outputFormatFor (job.outputFile, options);      // a name of unknown type is a usage mistake
 
-        // With the sound on standard output, everything else goes to standard error.
-        FILE* messages = outputFile == "-" ? stderr : stdout;
+        // With the sound on standard output, by "-" or by another name for it
+        // such as /dev/stdout, everything else goes to standard error.
+        struct stat named {}, standardOutput {};
+        const bool soundOnStdout = outputFile == "-"
+            || (stat (absolute (outputFile).c_str(), &named) == 0 && fstat (STDOUT_FILENO, &standardOutput) == 0
+                && named.st_dev == standardOutput.st_dev && named.st_ino == standardOutput.st_ino);
+        FILE* messages = soundOnStdout ? stderr : stdout;
 
         auto instrument = loadInstrument (location);
         const auto setup = InstrumentSetup::make (*instrument, options);
