@@ -206,6 +206,11 @@ TEST (RenderOutputs, ReadsStandardInputWritesStandardOutput)
     ASSERT_EQ (shell (quoted (program) + " " + quoted (midi) + common + " -o /dev/stdout 2> /dev/null | cat > " + quoted (folder.path ("link.wav"))), 0);
     EXPECT_EQ (folder.file ("link.wav").getSize(), folder.file ("cat.wav").getSize());
 
+    // FLAC through a pipe is the same stream as in a file, its header completed.
+    ASSERT_EQ (shell (quoted (program) + " " + quoted (midi) + common + " -q --format flac -o - | cat > " + quoted (folder.path ("piped.flac"))), 0);
+    ASSERT_EQ (shell (quoted (program) + " " + quoted (midi) + common + " -q -o " + quoted (folder.path ("file.flac"))), 0);
+    EXPECT_TRUE (folder.file ("piped.flac").hasIdenticalContentTo (folder.file ("file.flac")));
+
     // "--" ends the options; a file may then start with a dash.
     const auto dashed = runRenderer ({ "--plugin", probePlugin(), "-o", folder.path ("d.wav"), "--", "-song.mid" });
     EXPECT_EQ (dashed.exitCode, 1);

@@ -2,6 +2,7 @@
 // Copyright (C) 2026 the Zephyrine developers. GPL-3.0-or-later.
 #include "AudioWriter.h"
 
+#include "CrashCleanup.h"
 #include "RenderError.h"
 
 #include <juce_audio_formats/juce_audio_formats.h>
@@ -122,18 +123,40 @@ namespace
         std::vector<uint8_t> bytes;
     };
 
-    /** The framework's FLAC writer, fed 32-bit left-aligned integers. */
+    /** The framework's FLAC writer, fed 32-bit left-aligned integers. The
+        encoder goes back to the start at the end to complete the stream's
+        header, so for a pipe it writes to a temporary file first. */
     class FlacEncoder final : public AudioWriter::Encoder
     {
     public:
-        FlacEncoder (OutputFile& file, const AudioFormat& f, double sampleRate) : format (f)
+        FlacEncoder (OutputFile& f, const AudioFormat& fmt, double sampleRate) : file (f), format (fmt)
         {
+            std::unique_ptr<juce::OutputStream> stream;
+            if (file.stream().isSeekable())
+                stream = file.borrowStream();
+            else
+            {
+                staging = std::make_unique<juce::TemporaryFile> (juce::File::getSpecialLocation (juce::File::tempDirectory)
+                                                                     .getChildFile ("zephyrine-render.flac"));
+                CrashCleanup::watch (staging->getFile().getFullPathName().toStdString());
+                auto fileStream = std::make_unique<juce::FileOutputStream> (staging->getFile());
+                if (! fileStream->openedOk())
+                    throw RenderError ("cannot make a temporary file for the FLAC stream: "
+                                       + fileStream->getStatus().getErrorMessage().toStdString());
+                stream = std::move (fileStream);
+            }
             juce::FlacAudioFormat flac;
-            auto stream = file.borrowStream();
             writer.reset (flac.createWriterFor (stream.get(), sampleRate, 2, format.bits, {}, 5));
             if (writer == nullptr)
                 throw RenderError ("cannot write " + format.describe() + " at " + std::to_string (static_cast<int> (sampleRate)) + " Hz");
             stream.release();       // the writer owns it now
+        }
+
+        ~FlacEncoder() override
+        {
+            writer.reset();
+            if (staging != nullptr)
+                CrashCleanup::forget (staging->getFile().getFullPathName().toStdString());
         }
 
         void write (const float*, const int32_t* i, int frames) override
@@ -152,9 +175,20 @@ namespace
                 throw RenderError ("the FLAC encoder failed");
         }
 
-        void finish() override      { writer.reset(); }
+        void finish() override
+        {
+            writer.reset();
+            if (staging == nullptr)
+                return;
+            juce::FileInputStream input (staging->getFile());
+            std::vector<char> piece (1 << 16);
+            for (int got; (got = input.read (piece.data(), static_cast<int> (piece.size()))) > 0;)
+                file.stream().write (piece.data(), static_cast<size_t> (got));
+        }
 
     private:
+        OutputFile& file;
+        std::unique_ptr<juce::TemporaryFile> staging;
         AudioFormat format;
         std::unique_ptr<juce::AudioFormatWriter> writer;
         std::vector<int> left, right;
