@@ -298,13 +298,16 @@ TEST (RenderOutputs, HangupLeavesNothingBehind)
         std::vector<char*> argv;
         for (auto& a : all) argv.push_back (a.data());
         argv.push_back (nullptr);
+        const auto spoolFolder = folder.path ("");
         const pid_t child = fork();
         if (child == 0)
         {
+            setenv ("TMPDIR", spoolFolder.c_str(), 1);      // the picture's spool too must go
             execv (argv[0], argv.data());
             _exit (127);
         }
         std::this_thread::sleep_for (std::chrono::milliseconds (400));
+        EXPECT_EQ (folder.contents().size(), before.size() + 3) << "the partial sound and picture, and the spool";
         kill (child, signalNumber);
         int status = 0;
         waitpid (child, &status, 0);
