@@ -218,8 +218,9 @@ float AudioWriter::dither()
 
 void AudioWriter::write (const float* left, const float* right, int numFrames)
 {
-    std::vector<float> floats (static_cast<size_t> (numFrames) * 2);
-    std::vector<int32_t> ints (format.isFloat ? 0 : floats.size());
+    // Reused from block to block: the memory stays the same however long the song.
+    floats.resize (static_cast<size_t> (numFrames) * 2);
+    ints.resize (format.isFloat ? 0 : floats.size());
     const double scale = std::ldexp (1.0, format.bits - 1);
     const double largest = scale - 1.0;
     const bool shouldDither = ! format.isFloat && format.bits == 16;

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 /** How the sound is stored. */
 struct AudioFormat
@@ -58,6 +59,8 @@ private:
     uint32_t noise = 0x9e3779b9u;
     WrittenLevels written;
     std::unique_ptr<Encoder> encoder;
+    std::vector<float> floats;
+    std::vector<int32_t> ints;
 
     float dither();
 };

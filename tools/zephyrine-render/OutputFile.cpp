@@ -80,12 +80,12 @@ void DescriptorStream::fail (int errorNumber)
         error = std::strerror (errorNumber);
 }
 
-void DescriptorStream::flush()
+void DescriptorStream::writeAll (const char* bytes, size_t size)
 {
     size_t done = 0;
-    while (done < buffer.size() && error.empty())
+    while (done < size && error.empty())
     {
-        const auto written = ::write (fd, buffer.data() + done, buffer.size() - done);
+        const auto written = ::write (fd, bytes + done, size - done);
         if (written < 0 && errno == EINTR)
             continue;
         if (written <= 0)
@@ -93,6 +93,11 @@ void DescriptorStream::flush()
         else
             done += static_cast<size_t> (written);
     }
+}
+
+void DescriptorStream::flush()
+{
+    writeAll (buffer.data(), buffer.size());
     buffer.clear();
 }
 
@@ -104,10 +109,7 @@ bool DescriptorStream::write (const void* data, size_t size)
     if (buffer.size() + size > bufferSize)
         flush();
     if (size >= bufferSize)
-    {
-        buffer.assign (bytes, bytes + size);
-        flush();
-    }
+        writeAll (bytes, size);     // large writes go straight out, without growing the buffer
     else
         buffer.insert (buffer.end(), bytes, bytes + size);
     position += static_cast<juce::int64> (size);

@@ -29,6 +29,7 @@ public:
 
 private:
     void fail (int errorNumber);
+    void writeAll (const char* bytes, size_t size);
 
     int fd;
     bool owns, seekable;
