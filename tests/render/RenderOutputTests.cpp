@@ -306,8 +306,10 @@ TEST (RenderOutputs, HangupLeavesNothingBehind)
             execv (argv[0], argv.data());
             _exit (127);
         }
-        std::this_thread::sleep_for (std::chrono::milliseconds (400));
-        EXPECT_EQ (folder.contents().size(), before.size() + 3) << "the partial sound and picture, and the spool";
+        // Wait until the render is under way: the partial sound and picture, and the spool.
+        for (int waited = 0; waited < 400 && folder.contents().size() < before.size() + 3; ++waited)
+            std::this_thread::sleep_for (std::chrono::milliseconds (50));
+        EXPECT_EQ (folder.contents().size(), before.size() + 3);
         kill (child, signalNumber);
         int status = 0;
         waitpid (child, &status, 0);
