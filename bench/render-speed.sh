@@ -3,8 +3,8 @@
 # and, on the same MIDI file in the same run, through amsynth's VST 2 plug-in.
 #   bench/render-speed.sh [BUILD_FOLDER]      (default: build)
 # RUNS=N sets the renders per instrument (default 7); the median is reported.
-# The figure is the renderer's own: the block loop only, without loading the
-# plug-in or writing the file.
+# The figure is the renderer's own: the block loop with the encoding of the
+# sound as it streams to the file, without loading the plug-in.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 

@@ -13,7 +13,7 @@ packages=(
     libgtest-dev libgmock-dev libbenchmark-dev
     xvfb xauth
     locales
-    amsynth dpf-plugins-vst
+    amsynth dpf-plugins-vst dpf-plugins-lv2
 )
 
 missing=()

@@ -121,7 +121,11 @@ TEST (RenderZephyrine, StateSavedByOneRenderReproducesItInAnother)
     folder.file ("bad.vc2").replaceWithText ("not a state block");
     static const char damaged[] = "VC2!\x08\0\0\0<t_SET\0\0";
     folder.file ("damaged.vc2").replaceWithData (damaged, sizeof (damaged) - 1);
-    for (const auto& [file, message] : { std::pair ("bad.vc2", "not a Zephyrine state block"), std::pair ("damaged.vc2", "is damaged") })
+    // An element left open, followed by zeros: it passes the header checks, and the plug-in refuses it.
+    static const char unclosed[] = "VC2!\x0b\0\0\0<t_SETTINGS\0\0\0\0\0\0\0\0";
+    folder.file ("unclosed.vc2").replaceWithData (unclosed, sizeof (unclosed) - 1);
+    for (const auto& [file, message] : { std::pair ("bad.vc2", "not a Zephyrine state block"), std::pair ("damaged.vc2", "is damaged"),
+                                         std::pair ("unclosed.vc2", "is damaged") })
     {
         const auto run = runRenderer ({ midi, "-o", folder.path ("x.wav"), "--plugin", zephyrinePlugin(), "--state", folder.path (file) });
         EXPECT_EQ (run.exitCode, 1) << run.output;

@@ -4,33 +4,26 @@
 
 #include <algorithm>
 #include <cmath>
+#include <vector>
 
-BlockRenderer::BlockRenderer (vsthost::Plugin& p, const MidiSchedule& s, TailSettings t)
-    : plugin (p), schedule (s), tail (t)
+BlockRenderer::BlockRenderer (Instrument& i, const MidiSchedule& s, TailSettings t, int block, double rate)
+    : instrument (i), schedule (s), tail (t), blockSize (block), sampleRate (rate)
 {
 }
 
-RenderedAudio BlockRenderer::render (const Progress& progress)
+RenderResult BlockRenderer::render (const Sink& sink, const Progress& progress)
 {
-    const double rate = plugin.getSampleRate();
-    const int64_t blockSize = plugin.getBlockSize();
     const int64_t songEnd = schedule.getEndSample();
-    const int64_t hardEnd = songEnd + static_cast<int64_t> (std::llround (tail.maxSeconds * rate));
-    const int64_t silenceNeeded = static_cast<int64_t> (std::llround (tail.silenceSeconds * rate));
+    const int64_t hardEnd = songEnd + static_cast<int64_t> (std::llround (tail.maxSeconds * sampleRate));
+    const int64_t silenceNeeded = static_cast<int64_t> (std::llround (tail.silenceSeconds * sampleRate));
+    const int64_t fadeLength = std::max<int64_t> (1, std::llround (fadeSeconds * sampleRate));
+    const int64_t fadeStart = hardEnd - fadeLength;
     const float threshold = static_cast<float> (std::pow (10.0, tail.silenceDb / 20.0));
 
-    const auto numOutputs = static_cast<size_t> (std::max (1, plugin.getNumOutputs()));
-    const auto numInputs = static_cast<size_t> (std::max (1, plugin.getNumInputs()));
-    std::vector<std::vector<float>> outputs (numOutputs, std::vector<float> (static_cast<size_t> (blockSize)));
-    std::vector<std::vector<float>> inputs (numInputs, std::vector<float> (static_cast<size_t> (blockSize)));
-    std::vector<float*> outputPointers, inputPointers;
-    for (auto& channel : outputs) outputPointers.push_back (channel.data());
-    for (auto& channel : inputs)  inputPointers.push_back (channel.data());
+    std::vector<float> left (static_cast<size_t> (blockSize)), right (static_cast<size_t> (blockSize));
 
-    RenderedAudio audio;
-    audio.songSamples = songEnd;
-    audio.left.reserve (static_cast<size_t> (songEnd + silenceNeeded + blockSize));
-    audio.right.reserve (audio.left.capacity());
+    RenderResult result;
+    result.songSamples = songEnd;
 
     // MIDI and parameter writes each keep their own order; a write due at a
     // sample goes in before that sample's MIDI.
@@ -39,16 +32,17 @@ RenderedAudio BlockRenderer::render (const Progress& progress)
         (e.kind == ScheduledEvent::Kind::midi ? midiEvents : parameterEvents).push_back (e);
 
     size_t nextMidi = 0, nextParameter = 0;
-    std::vector<vsthost::MidiEvent> blockMidi;
+    std::vector<InstrumentMidi> blockMidi;
     int64_t silentRun = 0;
     int64_t position = 0;
+    bool lastWasSilent = true;
 
     while (position < hardEnd && ! (position >= songEnd && silentRun >= silenceNeeded))
     {
         while (nextParameter < parameterEvents.size() && parameterEvents[nextParameter].sample <= position)
         {
             const auto& setting = parameterEvents[nextParameter++].setting;
-            plugin.setParameter (setting.index, setting.value);
+            instrument.setParameter (setting.index, setting.value);
         }
 
         // Blocks keep to a fixed grid; a pending parameter write cuts one short.
@@ -60,49 +54,50 @@ RenderedAudio BlockRenderer::render (const Progress& progress)
         while (nextMidi < midiEvents.size() && midiEvents[nextMidi].sample < end)
         {
             const auto& e = midiEvents[nextMidi++];
-            vsthost::MidiEvent midi;
-            midi.deltaFrames = static_cast<int32_t> (std::max<int64_t> (0, e.sample - position));
-            std::copy (e.bytes, e.bytes + 3, midi.data);
+            InstrumentMidi midi;
+            midi.offset = static_cast<int> (std::max<int64_t> (0, e.sample - position));
+            std::copy (e.bytes, e.bytes + 3, midi.bytes);
             blockMidi.push_back (midi);
         }
 
         const int length = static_cast<int> (end - position);
-        if (! blockMidi.empty())
-            plugin.sendMidi (blockMidi);
-
         const auto tempo = schedule.tempoAt (position);
-        plugin.setTransport (static_cast<double> (position), tempo.bpm, tempo.ppq, true);
+        instrument.process (blockMidi, left.data(), right.data(), length,
+                            { static_cast<double> (position), tempo.bpm, tempo.ppq });
 
-        // Silent inputs, and outputs cleared in case a plug-in leaves some untouched.
-        for (auto* channels : { &inputs, &outputs })
-            for (auto& channel : *channels)
-                std::fill (channel.begin(), channel.begin() + length, 0.0f);
-        plugin.processReplacing (inputPointers.data(), outputPointers.data(), length);
-
-        const float* left = outputs[0].data();
-        const float* right = outputs[numOutputs > 1 ? 1 : 0].data();
         for (int i = 0; i < length; ++i)
         {
-            float l = left[i], r = right[i];
+            float& l = left[static_cast<size_t> (i)];
+            float& r = right[static_cast<size_t> (i)];
             if (! std::isfinite (l) || ! std::isfinite (r))
             {
-                if (audio.firstNonFinite < 0)
-                    audio.firstNonFinite = position + i;
-                audio.nonFiniteSamples += (std::isfinite (l) ? 0 : 1) + (std::isfinite (r) ? 0 : 1);
+                if (result.firstNonFinite < 0)
+                    result.firstNonFinite = position + i;
+                result.nonFiniteSamples += (std::isfinite (l) ? 0 : 1) + (std::isfinite (r) ? 0 : 1);
                 l = std::isfinite (l) ? l : 0.0f;
                 r = std::isfinite (r) ? r : 0.0f;
             }
-            audio.left.push_back (l);
-            audio.right.push_back (r);
 
+            lastWasSilent = std::abs (l) < threshold && std::abs (r) < threshold;
             if (position + i >= songEnd)
-                silentRun = (std::abs (l) < threshold && std::abs (r) < threshold) ? silentRun + 1 : 0;
+                silentRun = lastWasSilent ? silentRun + 1 : 0;
+
+            // Silence is judged before the fade, which only shapes the sound's end.
+            if (position + i >= fadeStart)
+            {
+                const auto gain = static_cast<float> (hardEnd - (position + i) - 1) / static_cast<float> (fadeLength);
+                l *= gain;
+                r *= gain;
+            }
         }
 
+        sink (left.data(), right.data(), length);
         position = end;
+        result.frames = position;
         if (progress)
             progress (position, songEnd, position > songEnd);
     }
 
-    return audio;
+    result.cutAtTailLimit = position >= hardEnd && ! lastWasSilent && ! (position >= songEnd && silentRun >= silenceNeeded);
+    return result;
 }

@@ -6,14 +6,16 @@
 
 #include <csignal>
 #include <cstring>
+#include <mutex>
 
 namespace
 {
     // Fixed storage: a signal handler may not allocate.
-    constexpr int maxFiles = 8;
+    constexpr int maxFiles = 64;
     constexpr size_t maxPath = 4096;
     char paths[maxFiles][maxPath] = {};
     volatile std::sig_atomic_t inUse[maxFiles] = {};
+    std::mutex slots;       // batch workers watch and forget side by side
 
     void say (const char* text)
     {
@@ -27,7 +29,7 @@ namespace
             if (inUse[i] != 0)
                 unlink (paths[i]);
 
-        if (signalNumber == SIGINT || signalNumber == SIGTERM)
+        if (signalNumber == SIGINT || signalNumber == SIGTERM || signalNumber == SIGHUP)
         {
             say ("\nzephyrine-render: interrupted; no output was written\n");
             // Die of the same signal, as a shell expects of an interrupted program.
@@ -45,14 +47,17 @@ namespace CrashCleanup
 {
 void install()
 {
-    for (int signalNumber : { SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGABRT, SIGINT, SIGTERM })
+    for (int signalNumber : { SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGABRT, SIGINT, SIGTERM, SIGHUP })
         std::signal (signalNumber, onFatalSignal);
+    // A reader that goes away shows as a failed write ("Broken pipe"), handled like any other.
+    std::signal (SIGPIPE, SIG_IGN);
 }
 
 void watch (const std::string& path)
 {
     if (path.size() >= maxPath)
         return;
+    const std::lock_guard<std::mutex> guard (slots);
     for (int i = 0; i < maxFiles; ++i)
         if (inUse[i] == 0)
         {
@@ -64,6 +69,7 @@ void watch (const std::string& path)
 
 void forget (const std::string& path)
 {
+    const std::lock_guard<std::mutex> guard (slots);
     for (int i = 0; i < maxFiles; ++i)
         if (inUse[i] != 0 && path == paths[i])
             inUse[i] = 0;

@@ -5,9 +5,10 @@
 #include <string>
 
 /** The plug-in runs inside this process and may crash it, or the user may
-    interrupt a long render. Temporary output files registered here are
-    removed when a fatal signal arrives, so that no partial file is left
-    behind, and the user is told what happened. */
+    interrupt a long render (Ctrl-C, kill, closing the terminal). Temporary
+    files registered here are removed when such a signal arrives, so that no
+    partial file is left behind, and the user is told what happened. Safe to
+    use from several threads. */
 namespace CrashCleanup
 {
     /** Installs the signal handlers; call once at start-up. */

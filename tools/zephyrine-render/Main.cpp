@@ -1,57 +1,61 @@
 // Zephyrine — a small software synthesizer plug-in.
 // Copyright (C) 2026 the Zephyrine developers. GPL-3.0-or-later.
 
-// zephyrine-render: plays a MIDI file through a VST 2 instrument and writes a
-// WAV file, driving the plug-in through its interface the way a host does.
+// zephyrine-render: plays MIDI files through an instrument plug-in (VST 2,
+// VST3 or LV2) and writes the sound as WAV or FLAC files, driving the plug-in
+// the way a host does.
 
-#include "BlockRenderer.h"
+#include "BatchRender.h"
 #include "CrashCleanup.h"
-#include "MidiSchedule.h"
-#include "OutputFile.h"
-#include "ParameterNames.h"
 #include "PluginLocator.h"
 #include "ProgressBar.h"
 #include "RenderError.h"
 #include "RenderOptions.h"
 #include "RenderSummary.h"
-#include "StateFile.h"
-#include "WavOutput.h"
-#include "WaveformPicture.h"
-
-#include "VstHost.h"
+#include "SongRenderer.h"
 
 #include <juce_gui_basics/juce_gui_basics.h>
 
-#include <chrono>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cstdio>
 #include <iostream>
-#include <optional>
+
+#ifndef ZEPHYRINE_VERSION
+ #define ZEPHYRINE_VERSION "0"
+#endif
 
 namespace
 {
     const char* const programName = "zephyrine-render";
-    constexpr int maxChannels = 64;
-    constexpr int maxParameters = 100000;
-
-    std::string defaultOutputFor (const std::string& midiFile)
-    {
-        return juce::File::getCurrentWorkingDirectory().getChildFile (midiFile).withFileExtension ("wav").getFullPathName().toStdString();
-    }
 
     std::string absolute (const std::string& path)
     {
-        return juce::File::getCurrentWorkingDirectory().getChildFile (path).getFullPathName().toStdString();
+        return juce::File::getCurrentWorkingDirectory().getChildFile (juce::String::fromUTF8 (path.c_str())).getFullPathName().toStdString();
     }
 
-    /** Refuses outputs that would overwrite an input or one another. */
-    void checkDistinct (const RenderOptions& options, const std::string& outputFile)
+    std::string defaultOutputFor (const std::string& midiFile, const RenderOptions& options)
+    {
+        const auto extension = options.container == RenderOptions::Container::flac ? "flac" : "wav";
+        return juce::File (absolute (midiFile)).withFileExtension (extension).getFullPathName().toStdString();
+    }
+
+    /** Refuses outputs that would overwrite an input or one another. Devices
+        such as /dev/null may be named more than once. */
+    void checkDistinct (const RenderOptions& options, const SongJob& job)
     {
         std::vector<std::pair<std::string, std::string>> files;
-        if (! options.midiFile.empty())     files.emplace_back ("MIDI file", absolute (options.midiFile));
-        if (! options.stateFile.empty())    files.emplace_back ("state file", absolute (options.stateFile));
-        if (! outputFile.empty())           files.emplace_back ("output file", absolute (outputFile));
-        if (! options.pictureFile.empty())  files.emplace_back ("picture", absolute (options.pictureFile));
-        if (! options.saveStateFile.empty()) files.emplace_back ("saved state", absolute (options.saveStateFile));
+        auto add = [&] (const char* what, const std::string& path)
+        {
+            if (! path.empty() && path != "-" && ! juce::File (absolute (path)).getFullPathName().startsWith ("/dev/"))
+                files.emplace_back (what, juce::File (absolute (path)).getLinkedTarget().getFullPathName().toStdString());
+        };
+        add ("MIDI file", job.midiFile);
+        add ("state file", options.stateFile);
+        add ("output file", job.outputFile);
+        add ("picture", job.pictureFile);
+        add ("saved state", job.saveStateFile);
 
         for (size_t i = 0; i < files.size(); ++i)
             for (size_t j = i + 1; j < files.size(); ++j)
@@ -60,169 +64,77 @@ namespace
                                        + files[i].second + "'");
     }
 
-    std::unique_ptr<vsthost::Plugin> loadPlugin (const std::string& path)
+    void listParameters (Instrument& instrument, const ParameterNames& names)
     {
-        vsthost::HostOptions host;
-        host.hostVersion = 2400;
-        host.processLevel = kVstProcessLevelOffline;
-        host.requireInstrument = true;
-        host.productName = programName;
-
-        auto loaded = vsthost::Plugin::load (path, host);
-        if (! loaded)
-            throw RenderError ("plug-in " + loaded.message);
-        if (loaded.plugin->getNumOutputs() < 1)
-            throw RenderError ("plug-in '" + path + "' has no audio outputs");
-        if (loaded.plugin->getNumOutputs() > maxChannels || loaded.plugin->getNumInputs() > maxChannels
-            || loaded.plugin->getNumInputs() < 0)
-            throw RenderError ("plug-in '" + path + "' declares an implausible number of channels");
-        if (loaded.plugin->getNumParameters() < 0 || loaded.plugin->getNumParameters() > maxParameters)
-            throw RenderError ("plug-in '" + path + "' declares an implausible number of parameters");
-        return std::move (loaded.plugin);
-    }
-
-    void listParameters (vsthost::Plugin& plugin, const ParameterNames& names)
-    {
-        std::printf ("%s: %d parameters\n", plugin.getEffectName().c_str(), names.size());
+        std::printf ("%s (%s): %d parameters\n", instrument.getName().c_str(), instrument.getFormatName().c_str(), names.size());
         for (int i = 0; i < names.size(); ++i)
         {
             const auto alias = names.aliasOf (i);
-            std::printf ("%4d  %-16s %-14s%s%s\n", i, names.nameOf (i).c_str(), plugin.getParameterDisplay (i).c_str(),
+            std::printf ("%4d  %-16s %-14s%s%s\n", i, names.nameOf (i).c_str(), instrument.getParameterDisplay (i).c_str(),
                          alias.empty() ? "" : "also ", alias.c_str());
         }
     }
 
-    std::vector<std::string> parameterNamesOf (vsthost::Plugin& plugin)
+    int renderOne (const RenderOptions& options, const PluginLocation& location)
     {
-        std::vector<std::string> result;
-        for (int i = 0; i < plugin.getNumParameters(); ++i)
-            result.push_back (plugin.getParameterName (i));
-        return result;
-    }
+        const auto& song = options.midiFiles.front();
+        auto outputFile = options.outputFile.value_or (defaultOutputFor (song, options));
+        // "-o out/" names a folder for one song as for several.
+        if (song != "-" && outputFile.size() > 1 && outputFile.back() == '/')
+            outputFile = juce::File (absolute (outputFile)).getChildFile (juce::File (defaultOutputFor (song, options)).getFileName())
+                             .getFullPathName().toStdString();
+        const SongJob job { song, outputFile, options.pictureFile, options.saveStateFile };
+        checkDistinct (options, job);
+        outputFormatFor (job.outputFile, options);      // a name of unknown type is a usage mistake
 
-    bool isZephyrine (vsthost::Plugin& plugin)
-    {
-        return plugin.getEffectName() == "Zephyrine" && plugin.getNumParameters() == 18;
+        // With the sound on standard output, by "-" or by another name for it
+        // such as /dev/stdout, everything else goes to standard error.
+        struct stat named {}, standardOutput {};
+        const bool soundOnStdout = outputFile == "-"
+            || (stat (absolute (outputFile).c_str(), &named) == 0 && fstat (STDOUT_FILENO, &standardOutput) == 0
+                && named.st_dev == standardOutput.st_dev && named.st_ino == standardOutput.st_ino);
+        FILE* messages = soundOnStdout ? stderr : stdout;
+
+        auto instrument = loadInstrument (location);
+        const auto setup = InstrumentSetup::make (*instrument, options);
+
+        ProgressBar progressBar (! options.quiet);
+        const auto report = renderSong (*instrument, setup, options, job,
+                                        [&] (double fraction, const std::string& detail) { progressBar.update (fraction, detail); });
+        progressBar.finish();
+        instrument->close();
+
+        if (! options.quiet)
+        {
+            for (const auto& note : report.notes)
+                std::fprintf (stderr, "%s: note: %s\n", programName, note.c_str());
+            if (report.levels.clippedSamples > 0)
+                std::fprintf (stderr, "%s: warning: %lld samples clipped; lower the level (--gain, --normalize) or use --float\n",
+                              programName, static_cast<long long> (report.levels.clippedSamples));
+            std::fprintf (messages, "Rendered %.2f s to %s (%s, %d Hz): peak %s, RMS %s, %.1fx real time%s%s\n",
+                          report.seconds, report.outputName.c_str(), report.format.describe().c_str(),
+                          static_cast<int> (options.sampleRate), decibels (report.levels.peak).c_str(),
+                          decibels (report.levels.rms()).c_str(), report.elapsed > 0.0 ? report.seconds / report.elapsed : 0.0,
+                          options.pictureFile.empty() ? "" : "; picture ",
+                          options.pictureFile.empty() ? "" : absolute (options.pictureFile).c_str());
+        }
+        return 0;
     }
 
     int run (const RenderOptions& options)
     {
+        const auto location = locatePlugin (options.pluginPath);
         if (options.listParameters)
         {
-            auto plugin = loadPlugin (locatePlugin (options.pluginPath));
-            listParameters (*plugin, ParameterNames (parameterNamesOf (*plugin), isZephyrine (*plugin)));
+            auto instrument = loadInstrument (location);
+            const auto setup = InstrumentSetup::make (*instrument, options);
+            listParameters (*instrument, setup.names);
+            instrument->close();
             return 0;
         }
-
-        const auto outputPath = options.outputFile.empty() ? defaultOutputFor (options.midiFile) : options.outputFile;
-        checkDistinct (options, outputPath);
-
-        // Everything that can fail is tried before the render, so that a bad
-        // argument costs no time and leaves nothing behind.
-        OutputFile wavFile (outputPath, "output file");
-        std::optional<OutputFile> pictureFile, savedStateFile;
-        if (! options.pictureFile.empty())       pictureFile.emplace (options.pictureFile, "picture");
-        if (! options.saveStateFile.empty())     savedStateFile.emplace (options.saveStateFile, "state file");
-
-        std::vector<uint8_t> state;
-        if (! options.stateFile.empty())
-            state = readStateFile (options.stateFile);
-
-        auto schedule = MidiSchedule::load (options.midiFile, options.sampleRate, options.maxLengthSeconds);
-
-        auto plugin = loadPlugin (locatePlugin (options.pluginPath));
-        const auto pluginName = plugin->getEffectName();
-        const ParameterNames names (parameterNamesOf (*plugin), isZephyrine (*plugin));
-
-        std::vector<ParameterSetting> settings;
-        for (const auto& assignment : options.assignments)
-        {
-            try { settings.push_back (names.parse (assignment)); }
-            catch (const RenderError& e) { throw RenderError ("--set " + assignment + ": " + e.what()); }
-        }
-
-        const int forOtherPlugins = schedule.addParameterEvents (pluginName, names);
-        if (forOtherPlugins > 0 && ! options.quiet)
-            std::fprintf (stderr, "%s: note: %d parameter event%s in the song %s meant for another plug-in and left out\n",
-                          programName, forOtherPlugins, forOtherPlugins == 1 ? "" : "s", forOtherPlugins == 1 ? "is" : "are");
-
-        if ((! state.empty() || savedStateFile) && ! plugin->hasProgramChunks())
-            throw RenderError ("plug-in '" + pluginName + "' keeps no state block (effFlagsProgramChunks is clear), so --state and "
-                               "--save-state cannot be used with it");
-        if (! state.empty())
-            checkStateBlock (state, options.stateFile, pluginName);
-
-        // The host's sequence: open, rate, block size, state and settings, mains on.
-        plugin->open();
-        plugin->setSampleRate (options.sampleRate);
-        plugin->setBlockSize (options.blockSize);
-        if (! state.empty())
-            plugin->setChunk (state);
-        for (const auto& setting : settings)
-            plugin->setParameter (setting.index, setting.value);
-        plugin->setActive (true);
-
-        ProgressBar progressBar (! options.quiet);
-        BlockRenderer renderer (*plugin, schedule, { options.tailMaxSeconds, options.tailSilenceSeconds, options.silenceDb });
-        const auto started = std::chrono::steady_clock::now();
-        const auto audio = renderer.render ([&] (int64_t done, int64_t total, bool inTail)
-                                            { progressBar.update (done, total, options.sampleRate, inTail); });
-        const double elapsed = std::chrono::duration<double> (std::chrono::steady_clock::now() - started).count();
-        progressBar.finish();
-
-        plugin->setActive (false);
-        std::vector<uint8_t> finalState;
-        if (savedStateFile)
-        {
-            finalState = plugin->getChunk();
-            if (finalState.empty())
-                throw RenderError ("plug-in '" + pluginName + "' handed out an empty state block");
-        }
-        plugin->close();
-
-        if (audio.nonFiniteSamples > 0)
-            throw RenderError ("plug-in '" + pluginName + "' produced " + std::to_string (audio.nonFiniteSamples)
-                               + " samples that are not numbers (NaN or infinity), the first at "
-                               + juce::String (static_cast<double> (audio.firstNonFinite) / options.sampleRate, 3).toStdString()
-                               + " s; no output was written");
-
-        const auto stats = measure (audio, options.sampleRate);
-        const bool isFloat = options.format == RenderOptions::SampleFormat::float32;
-        writeWav (wavFile, audio, options.sampleRate, options.format);
-
-        if (pictureFile)
-        {
-            const auto songName = juce::File (absolute (options.midiFile)).getFileName().toStdString();
-            const PictureText text { songName + " \xe2\x80\x94 " + (pluginName.empty() ? "VST 2 plug-in" : pluginName),
-                                     juce::String (stats.seconds, 2).toStdString() + " s at "
-                                         + std::to_string (static_cast<int> (options.sampleRate)) + " Hz,  peak "
-                                         + decibels (stats.peak) + ",  RMS " + decibels (stats.rms) };
-            writeWaveformPicture (*pictureFile, audio, options.sampleRate, text);
-        }
-        if (savedStateFile)
-        {
-            savedStateFile->stream().write (finalState.data(), finalState.size());
-        }
-
-        wavFile.commit();
-        if (pictureFile)     pictureFile->commit();
-        if (savedStateFile)  savedStateFile->commit();
-
-        if (! isFloat && stats.peak > 1.0f && ! options.quiet)
-            std::fprintf (stderr, "%s: warning: the output clips (peak %s); lower the volume or use --float\n",
-                          programName, decibels (stats.peak).c_str());
-
-        if (! options.quiet)
-        {
-            std::printf ("Rendered %.2f s to %s (%s, %d Hz): peak %s, RMS %s, %.1fx real time%s%s\n",
-                         stats.seconds, wavFile.getTarget().getFullPathName().toRawUTF8(),
-                         isFloat ? "32-bit float" : "24-bit", static_cast<int> (options.sampleRate),
-                         decibels (stats.peak).c_str(), decibels (stats.rms).c_str(),
-                         elapsed > 0.0 ? stats.seconds / elapsed : 0.0,
-                         pictureFile ? "; picture " : "",
-                         pictureFile ? pictureFile->getTarget().getFullPathName().toRawUTF8() : "");
-        }
-        return 0;
+        if (options.midiFiles.size() > 1)
+            return renderBatch (options, location);
+        return renderOne (options, location);
     }
 }
 
@@ -236,8 +148,13 @@ int main (int argc, char* argv[])
             std::cout << usageText();
             return 0;
         }
+        if (options.showVersion)
+        {
+            std::cout << programName << " " << ZEPHYRINE_VERSION << "\n";
+            return 0;
+        }
 
-        // Fonts and images need the framework's GUI side; no display is used.
+        // Fonts, images and plug-in hosting need the framework's GUI side; no display is used.
         const juce::ScopedJuceInitialiser_GUI framework;
         CrashCleanup::install();
         return run (options);

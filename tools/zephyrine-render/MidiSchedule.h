@@ -33,8 +33,17 @@ struct TempoPoint
 class MidiSchedule
 {
 public:
-    /** Reads the file; throws RenderError naming what is wrong with it. */
+    /** Reads the file ("-": standard input); throws RenderError naming what
+        is wrong with it. */
     static MidiSchedule load (const std::string& path, double sampleRate, double maxLengthSeconds);
+
+    /** Reads a file already in memory; name is how messages call it. */
+    static MidiSchedule parse (const std::vector<uint8_t>& bytes, const std::string& name, double sampleRate,
+                               double maxLengthSeconds);
+
+    /** What the user should hear about: parts of the file read leniently,
+        events that are not sent to the instrument. */
+    const std::vector<std::string>& getWarnings() const noexcept     { return warnings; }
 
     /** Turns the text events addressed to pluginName ("Name: A=1 B=2") into
         parameter writes at their positions; throws RenderError for one that
@@ -68,6 +77,7 @@ private:
     std::vector<ScheduledEvent> events;
     std::vector<TextEvent> texts;
     std::vector<TempoPoint> tempoMap;
+    std::vector<std::string> warnings;
     int64_t endSample = 0;
     int fileType = 0, numTracks = 0, numNotes = 0;
 };

@@ -2,7 +2,9 @@
 // Copyright (C) 2026 the Zephyrine developers. GPL-3.0-or-later.
 #include "PluginLocator.h"
 
+#include "HostedInstrument.h"
 #include "RenderError.h"
+#include "VstInstrument.h"
 
 #include <juce_core/juce_core.h>
 
@@ -10,14 +12,54 @@
  #define ZEPHYRINE_DEFAULT_PLUGIN ""
 #endif
 
-std::string locatePlugin (const std::string& requested)
+namespace
+{
+    bool looksLikeUri (const std::string& text)
+    {
+        const auto colon = text.find (':');
+        return colon != std::string::npos && colon > 1 && text[0] != '/' && text[0] != '.'
+            && text.find_first_of ("/\\") > colon;
+    }
+
+    /** The URI of the plug-in a bundle's manifest declares: the subject
+        written just before "a lv2:Plugin". */
+    std::string uriInManifest (const juce::File& bundle)
+    {
+        const auto text = bundle.getChildFile ("manifest.ttl").loadFileAsString();
+        for (int at = text.indexOf ("lv2:Plugin"); at >= 0; at = text.indexOf (at + 1, "lv2:Plugin"))
+        {
+            const auto before = text.substring (0, at);
+            const int close = before.lastIndexOfChar ('>'), open = before.lastIndexOfChar ('<');
+            if (open >= 0 && close > open && before.substring (close + 1).trim().removeCharacters (" \t\r\n") == "a")
+                return before.substring (open + 1, close).toStdString();
+        }
+        return {};
+    }
+}
+
+PluginLocation locatePlugin (const std::string& requested)
 {
     if (! requested.empty())
     {
-        const auto file = juce::File::getCurrentWorkingDirectory().getChildFile (requested);
-        if (! file.existsAsFile())
+        const auto file = juce::File::getCurrentWorkingDirectory().getChildFile (juce::String::fromUTF8 (requested.c_str()));
+        if (! file.exists() && looksLikeUri (requested))
+            return { PluginLocation::Kind::lv2, requested, {} };
+        if (! file.exists())
             throw RenderError ("plug-in '" + requested + "' does not exist");
-        return file.getFullPathName().toStdString();
+
+        const auto path = file.getFullPathName().toStdString();
+        if (file.hasFileExtension ("vst3"))
+            return { PluginLocation::Kind::vst3, path, {} };
+        if (file.isDirectory())
+        {
+            if (! file.getChildFile ("manifest.ttl").existsAsFile())
+                throw RenderError ("plug-in '" + requested + "' is a folder but neither a VST3 nor an LV2 bundle");
+            const auto uri = uriInManifest (file);
+            if (uri.empty())
+                throw RenderError ("plug-in '" + requested + "': its manifest.ttl names no LV2 plug-in");
+            return { PluginLocation::Kind::lv2, uri, path };
+        }
+        return { PluginLocation::Kind::vst2, path, {} };
     }
 
     // The build tree first, then the layouts of a moved build folder and of an installation.
@@ -33,8 +75,19 @@ std::string locatePlugin (const std::string& requested)
 
     for (const auto& candidate : candidates)
         if (juce::File (candidate).existsAsFile())
-            return candidate.toStdString();
+            return { PluginLocation::Kind::vst2, candidate.toStdString(), {} };
 
     throw RenderError ("the Zephyrine plug-in library was not found; looked for " + candidates.joinIntoString (", ").toStdString()
                        + ". Build the target zephyrine_vst, or name a plug-in with --plugin PATH");
+}
+
+std::unique_ptr<Instrument> loadInstrument (const PluginLocation& location)
+{
+    switch (location.kind)
+    {
+        case PluginLocation::Kind::vst2: return loadVstInstrument (location.identifier, "zephyrine-render");
+        case PluginLocation::Kind::vst3: return loadHostedInstrument (false, location.identifier, {});
+        case PluginLocation::Kind::lv2:  return loadHostedInstrument (true, location.identifier, location.bundle);
+    }
+    return nullptr;
 }

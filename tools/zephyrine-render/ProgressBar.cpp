@@ -2,17 +2,25 @@
 // Copyright (C) 2026 the Zephyrine developers. GPL-3.0-or-later.
 #include "ProgressBar.h"
 
+#include <sys/ioctl.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cstdio>
-#include <string>
 
 namespace
 {
     constexpr auto firstDrawAfter = std::chrono::milliseconds (300);
     constexpr auto redrawEvery = std::chrono::milliseconds (100);
-    constexpr int barWidth = 40;
+    constexpr int widestBar = 40;
+
+    int terminalColumns()
+    {
+        winsize size {};
+        if (ioctl (STDERR_FILENO, TIOCGWINSZ, &size) == 0 && size.ws_col > 0)
+            return size.ws_col;
+        return 80;
+    }
 }
 
 ProgressBar::ProgressBar (bool shouldShow)
@@ -25,26 +33,47 @@ ProgressBar::~ProgressBar()
     finish();
 }
 
-void ProgressBar::update (int64_t done, int64_t total, double sampleRate, bool inTail)
+std::string ProgressBar::compose (double fraction, const std::string& detail, int columns)
+{
+    fraction = std::clamp (fraction, 0.0, 1.0);
+    char percent[8];
+    std::snprintf (percent, sizeof (percent), "%3d%%", static_cast<int> (fraction * 100.0));
+
+    // The last column stays free: writing into it makes some terminals wrap.
+    const int room = columns - 1;
+    const std::string tail = std::string ("] ") + percent + "  " + detail;
+    const std::string head = "Rendering [";
+    const int barWidth = std::min (widestBar, room - static_cast<int> (head.size() + tail.size()));
+    std::string line;
+    if (barWidth >= 5)
+    {
+        const int filled = static_cast<int> (fraction * barWidth);
+        line = head + std::string (static_cast<size_t> (filled), '#') + std::string (static_cast<size_t> (barWidth - filled), '-') + tail;
+    }
+    else
+        line = std::string (percent) + "  " + detail;
+    if (static_cast<int> (line.size()) > room)
+        line.resize (static_cast<size_t> (std::max (0, room)));
+    return line;
+}
+
+void ProgressBar::update (double fraction, const std::string& detail)
 {
     if (! enabled)
         return;
+    const std::lock_guard<std::mutex> guard (lock);
     const auto now = Clock::now();
     if (now - start < firstDrawAfter || (drawn && now - lastDraw < redrawEvery))
         return;
     lastDraw = now;
     drawn = true;
-
-    const double fraction = total > 0 ? std::clamp (static_cast<double> (done) / static_cast<double> (total), 0.0, 1.0) : 1.0;
-    const int filled = static_cast<int> (fraction * barWidth);
-    const std::string bar = std::string (static_cast<size_t> (filled), '#') + std::string (static_cast<size_t> (barWidth - filled), '-');
-    std::fprintf (stderr, "\rRendering [%s] %3d%%  %7.1f s%s", bar.c_str(), static_cast<int> (fraction * 100.0),
-                  static_cast<double> (done) / sampleRate, inTail ? "  (tail)" : "        ");
+    std::fprintf (stderr, "\r\033[K%s", compose (fraction, detail, terminalColumns()).c_str());
     std::fflush (stderr);
 }
 
 void ProgressBar::finish()
 {
+    const std::lock_guard<std::mutex> guard (lock);
     if (! drawn)
         return;
     std::fprintf (stderr, "\r\033[K");

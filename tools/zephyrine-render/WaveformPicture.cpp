@@ -17,6 +17,7 @@ namespace
     constexpr int fftSize = 2048;
     constexpr double lowestFrequency = 40.0;
     constexpr float dynamicRangeDb = 90.0f;
+    constexpr float quietestTopDb = -60.0f;     // the colour scale's top is never below this
 
     const juce::Colour background (0xff16181d), panel (0xff0b0d10), border (0xff3a3f4a);
     const juce::Colour textColour (0xffe8e8ea), dimText (0xff9aa0aa), grid (0x30ffffff);
@@ -52,48 +53,82 @@ namespace
         return juce::String (seconds, step < 0.1 ? 2 : (step < 1.0 ? 1 : 0)) + " s";
     }
 
-    bool channelsDiffer (const RenderedAudio& audio)
+    /** What one pixel column of the waveform shows of a channel. */
+    struct ColumnLevels
     {
-        return ! std::equal (audio.left.begin(), audio.left.end(), audio.right.begin());
+        float low = 0.0f, high = 0.0f, rms = 0.0f;
+    };
+
+    /** One pass over the sound: the levels of every column, both channels,
+        and whether the channels differ anywhere. */
+    struct WaveformColumns
+    {
+        std::vector<ColumnLevels> left, right;
+        bool stereo = false;
+    };
+
+    WaveformColumns measureColumns (const PictureSource& source, int columns)
+    {
+        WaveformColumns result;
+        result.left.resize (static_cast<size_t> (columns));
+        result.right.resize (static_cast<size_t> (columns));
+        const auto n = source.size();
+        if (n == 0)
+            return result;
+
+        constexpr int piece = 16384;
+        std::vector<float> l (piece), r (piece);
+        for (int x = 0; x < columns; ++x)
+        {
+            const int64_t from = n * x / columns;
+            const int64_t to = std::max (from + 1, n * (x + 1) / columns);
+            double energyL = 0.0, energyR = 0.0;
+            bool first = true;
+            auto& cl = result.left[static_cast<size_t> (x)];
+            auto& cr = result.right[static_cast<size_t> (x)];
+            for (int64_t at = from; at < to && at < n; at += piece)
+            {
+                const int count = static_cast<int> (std::min<int64_t> (piece, std::min (to, n) - at));
+                source.read (at, count, l.data(), r.data());
+                for (int i = 0; i < count; ++i)
+                {
+                    const float a = l[static_cast<size_t> (i)], b = r[static_cast<size_t> (i)];
+                    if (first) { cl.low = cl.high = a; cr.low = cr.high = b; first = false; }
+                    cl.low = std::min (cl.low, a); cl.high = std::max (cl.high, a);
+                    cr.low = std::min (cr.low, b); cr.high = std::max (cr.high, b);
+                    energyL += static_cast<double> (a) * a;
+                    energyR += static_cast<double> (b) * b;
+                    result.stereo = result.stereo || a != b;
+                }
+            }
+            cl.rms = static_cast<float> (std::sqrt (energyL / static_cast<double> (to - from)));
+            cr.rms = static_cast<float> (std::sqrt (energyR / static_cast<double> (to - from)));
+        }
+        return result;
     }
 
-    void drawWaveform (juce::Graphics& g, const std::vector<float>& samples, juce::Rectangle<int> area, juce::Colour colour)
+    void drawWaveform (juce::Graphics& g, const std::vector<ColumnLevels>& columns, juce::Rectangle<int> area, juce::Colour colour)
     {
-        const auto n = static_cast<int64_t> (samples.size());
-        if (n == 0)
-            return;
         const float middle = static_cast<float> (area.getCentreY());
         const float halfHeight = static_cast<float> (area.getHeight()) * 0.5f - 2.0f;
         auto toY = [&] (float v) { return middle - std::clamp (v, -1.0f, 1.0f) * halfHeight; };
 
-        for (int x = 0; x < area.getWidth(); ++x)
+        for (int x = 0; x < static_cast<int> (columns.size()); ++x)
         {
-            const int64_t from = n * x / area.getWidth();
-            const int64_t to = std::max (from + 1, n * (x + 1) / area.getWidth());
-            float low = samples[static_cast<size_t> (from)], high = low;
-            double energy = 0.0;
-            for (int64_t i = from; i < to && i < n; ++i)
-            {
-                const float s = samples[static_cast<size_t> (i)];
-                low = std::min (low, s);
-                high = std::max (high, s);
-                energy += static_cast<double> (s) * s;
-            }
-            const auto rms = static_cast<float> (std::sqrt (energy / static_cast<double> (to - from)));
+            const auto& c = columns[static_cast<size_t> (x)];
             const float px = static_cast<float> (area.getX() + x);
-
             g.setColour (colour.withMultipliedAlpha (0.55f));
-            g.drawVerticalLine (static_cast<int> (px), toY (high), toY (low) + 1.0f);
+            g.drawVerticalLine (static_cast<int> (px), toY (c.high), toY (c.low) + 1.0f);
             g.setColour (colour);
-            g.drawVerticalLine (static_cast<int> (px), toY (rms), toY (-rms) + 1.0f);
+            g.drawVerticalLine (static_cast<int> (px), toY (c.rms), toY (-c.rms) + 1.0f);
         }
     }
 
     /** Levels in dB, one column per pixel, rows from the highest frequency down. */
-    juce::Image makeSpectrogram (const RenderedAudio& audio, double sampleRate, int columns, int rows)
+    juce::Image makeSpectrogram (const PictureSource& source, double sampleRate, int columns, int rows)
     {
         juce::Image image (juce::Image::RGB, columns, rows, true);
-        const auto n = audio.size();
+        const auto n = source.size();
         if (n == 0)
             return image;
 
@@ -112,17 +147,14 @@ namespace
         }
 
         std::vector<float> levels (static_cast<size_t> (columns * rows), -300.0f);
-        std::vector<float> frame (fftSize);
+        std::vector<float> frame (fftSize), frameRight (fftSize);
         float loudest = -300.0f;
         for (int x = 0; x < columns; ++x)
         {
             const int64_t centre = static_cast<int64_t> ((x + 0.5) * static_cast<double> (n) / columns);
-            for (int i = 0; i < fftSize; ++i)
-            {
-                const int64_t at = centre - fftSize / 2 + i;
-                frame[static_cast<size_t> (i)] = at >= 0 && at < n
-                    ? 0.5f * (audio.left[static_cast<size_t> (at)] + audio.right[static_cast<size_t> (at)]) : 0.0f;
-            }
+            source.read (centre - fftSize / 2, fftSize, frame.data(), frameRight.data());
+            for (size_t i = 0; i < frame.size(); ++i)
+                frame[i] = 0.5f * (frame[i] + frameRight[i]);
             const auto magnitudes = fft.magnitudes (frame.data());
             for (int y = 0; y < rows; ++y)
             {
@@ -134,6 +166,9 @@ namespace
             }
         }
 
+        // The scale has a floor: a silent or nearly silent song looks dark,
+        // not like its own noise floor raised to full brightness.
+        loudest = std::max (loudest, quietestTopDb);
         const juce::Image::BitmapData pixels (image, juce::Image::BitmapData::writeOnly);
         for (int y = 0; y < rows; ++y)
             for (int x = 0; x < columns; ++x)
@@ -145,7 +180,7 @@ namespace
     }
 }
 
-juce::Image drawWaveformPicture (const RenderedAudio& audio, double sampleRate, const PictureText& text)
+juce::Image drawWaveformPicture (const PictureSource& source, double sampleRate, const PictureText& text)
 {
     juce::Image image (juce::Image::RGB, width, height, true);
     juce::Graphics g (image);
@@ -160,8 +195,9 @@ juce::Image drawWaveformPicture (const RenderedAudio& audio, double sampleRate, 
 
     const juce::Rectangle<int> waveArea (plotLeft, waveTop, plotRight - plotLeft, waveHeight);
     const juce::Rectangle<int> spectrumArea (plotLeft, spectrumTop, plotRight - plotLeft, spectrumHeight);
-    const double seconds = static_cast<double> (audio.size()) / sampleRate;
-    const bool stereo = channelsDiffer (audio);
+    const double seconds = static_cast<double> (source.size()) / sampleRate;
+    const auto columns = measureColumns (source, waveArea.getWidth());
+    const bool stereo = columns.stereo;
 
     // Panel headings.
     g.setColour (textColour);
@@ -183,9 +219,12 @@ juce::Image drawWaveformPicture (const RenderedAudio& audio, double sampleRate, 
     for (float v : { 0.5f, 0.0f, -0.5f })
         g.drawHorizontalLine (waveArea.getCentreY() - static_cast<int> (v * (waveHeight * 0.5f - 2.0f)),
                               static_cast<float> (waveArea.getX()), static_cast<float> (waveArea.getRight()));
-    drawWaveform (g, audio.left, waveArea, leftColour);
-    if (stereo)
-        drawWaveform (g, audio.right, waveArea, rightColour);
+    if (source.size() > 0)
+    {
+        drawWaveform (g, columns.left, waveArea, leftColour);
+        if (stereo)
+            drawWaveform (g, columns.right, waveArea, rightColour);
+    }
 
     g.setColour (dimText);
     g.setFont (font (13.0f));
@@ -197,7 +236,7 @@ juce::Image drawWaveformPicture (const RenderedAudio& audio, double sampleRate, 
     }
 
     // Spectrogram, with a logarithmic frequency scale.
-    g.drawImageAt (makeSpectrogram (audio, sampleRate, spectrumArea.getWidth(), spectrumArea.getHeight()),
+    g.drawImageAt (makeSpectrogram (source, sampleRate, spectrumArea.getWidth(), spectrumArea.getHeight()),
                    spectrumArea.getX(), spectrumArea.getY());
     const double nyquist = sampleRate * 0.5;
     for (double f : { 50.0, 100.0, 200.0, 500.0, 1000.0, 2000.0, 5000.0, 10000.0, 20000.0 })
@@ -235,10 +274,26 @@ juce::Image drawWaveformPicture (const RenderedAudio& audio, double sampleRate, 
     return image;
 }
 
-void writeWaveformPicture (OutputFile& file, const RenderedAudio& audio, double sampleRate, const PictureText& text)
+void PictureSource::read (int64_t start, int count, float* left, float* right) const
 {
-    const auto image = drawWaveformPicture (audio, sampleRate, text);
+    spool.read (start, count, left, right);
+    for (int i = 0; i < count; ++i)
+    {
+        left[i] *= gain;
+        right[i] *= gain;
+        if (clip)
+        {
+            left[i] = std::clamp (left[i], -1.0f, 1.0f);
+            right[i] = std::clamp (right[i], -1.0f, 1.0f);
+        }
+    }
+}
+
+void writeWaveformPicture (OutputFile& file, const PictureSource& source, double sampleRate, const PictureText& text)
+{
+    const auto image = drawWaveformPicture (source, sampleRate, text);
     juce::PNGImageFormat png;
-    if (! png.writeImageToStream (image, file.stream()))
-        throw RenderError ("writing the picture '" + file.getTarget().getFullPathName().toStdString() + "' failed");
+    if (! png.writeImageToStream (image, file.stream()) || file.stream().failed())
+        throw RenderError ("writing the picture '" + file.getName() + "' failed"
+                           + (file.stream().failed() ? ": " + file.stream().getError() : std::string()));
 }

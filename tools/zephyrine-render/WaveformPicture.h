@@ -2,8 +2,8 @@
 // Copyright (C) 2026 the Zephyrine developers. GPL-3.0-or-later.
 #pragma once
 
-#include "BlockRenderer.h"
 #include "OutputFile.h"
+#include "SampleSpool.h"
 
 #include <juce_graphics/juce_graphics.h>
 
@@ -17,7 +17,19 @@ struct PictureText
     std::string subtitle;       // e.g. duration, peak and RMS
 };
 
-juce::Image drawWaveformPicture (const RenderedAudio& audio, double sampleRate, const PictureText& text);
+/** The sound as it was written: the spooled render with the output's gain,
+    clipped at full scale for integer formats. */
+struct PictureSource
+{
+    const SampleSpool& spool;
+    float gain = 1.0f;
+    bool clip = false;
+
+    int64_t size() const noexcept       { return spool.size(); }
+    void read (int64_t start, int count, float* left, float* right) const;
+};
+
+juce::Image drawWaveformPicture (const PictureSource& source, double sampleRate, const PictureText& text);
 
 /** Draws and writes it as a PNG; throws RenderError on failure. */
-void writeWaveformPicture (OutputFile& file, const RenderedAudio& audio, double sampleRate, const PictureText& text);
+void writeWaveformPicture (OutputFile& file, const PictureSource& source, double sampleRate, const PictureText& text);
