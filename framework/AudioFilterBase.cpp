@@ -21,6 +21,18 @@ void AudioFilterBase::setParameterAndInformHost (int index, float value)
         setParameterValue (index, value);
 }
 
+void AudioFilterBase::beginParameterGesture (int index)
+{
+    if (auto* callbacks = nativeCallbacks.load())
+        callbacks->beginParameterGesture (index);
+}
+
+void AudioFilterBase::endParameterGesture (int index)
+{
+    if (auto* callbacks = nativeCallbacks.load())
+        callbacks->endParameterGesture (index);
+}
+
 void AudioFilterBase::setNativeCallbacks (FilterNativeCallbacks* callbacks) noexcept
 {
     nativeCallbacks.store (callbacks);

@@ -19,6 +19,11 @@ public:
 
     /** Stores the value in the processor and tells the host about it. */
     virtual void informHostOfParameterChange (int index, float newValue) = 0;
+
+    /** A drag of the control for this parameter starts or ends, so that a
+        host can record it as one gesture. Hosts without gestures ignore it. */
+    virtual void beginParameterGesture (int /*index*/) {}
+    virtual void endParameterGesture (int /*index*/) {}
 };
 
 /** The processor base of the early framework, rebuilt on JUCE 7 with just
@@ -57,6 +62,10 @@ public:
         host callbacks when there are any, straight to setParameterValue
         otherwise. */
     void setParameterAndInformHost (int index, float value);
+
+    /** The editor's drags: passed to the attached host callbacks, if any. */
+    void beginParameterGesture (int index);
+    void endParameterGesture (int index);
 
     void setNativeCallbacks (FilterNativeCallbacks* callbacks) noexcept;
     FilterNativeCallbacks* getNativeCallbacks() const noexcept;

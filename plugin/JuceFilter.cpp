@@ -216,9 +216,3 @@ void JuceFilter::renameProgram (int /*index*/, const juce::String& newName)
     }
     // The old name goes here, outside the lock.
 }
-
-//==============================================================================
-AudioFilterBase* createPluginFilter()
-{
-    return new JuceFilter();
-}
