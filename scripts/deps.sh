@@ -10,7 +10,8 @@ packages=(
     libfreetype-dev libfontconfig1-dev fonts-dejavu-core
     libflac-dev
     libgtest-dev libgmock-dev libbenchmark-dev
-    xvfb xauth
+    xvfb xauth xdotool imagemagick
+    libasound2-dev libjack-jackd2-dev jackd2 lilv-utils
     amsynth dpf-plugins-vst
 )
 
