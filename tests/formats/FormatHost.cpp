@@ -11,24 +11,29 @@ namespace formathost
 {
 namespace
 {
-    // The formats outlive every instance: the LV2 one owns the plug-in world.
-    juce::VST3PluginFormat& vst3Format()
-    {
-        static juce::VST3PluginFormat format;
-        return format;
-    }
+    // The formats outlive every instance (the LV2 one owns the plug-in
+    // world, and a folder of its own that it removes as it goes).
+    std::unique_ptr<juce::VST3PluginFormat> vst3;
+    std::unique_ptr<juce::LV2PluginFormat> lv2;
 
-    juce::LV2PluginFormat& lv2Format()
+    juce::AudioPluginFormat& formatFor (Format format)
     {
-        static juce::LV2PluginFormat* format = []
+        if (format == Format::vst3)
         {
-            auto* f = new juce::LV2PluginFormat();
+            if (vst3 == nullptr)
+                vst3 = std::make_unique<juce::VST3PluginFormat>();
+            return *vst3;
+        }
+
+        if (lv2 == nullptr)
+        {
             // The framework's LV2 host looks in the standard folders only;
             // the bundle's parent folder is added here.
-            f->searchPathsForPlugins (juce::FileSearchPath (juce::File (ZEPHYRINE_LV2_BUNDLE).getParentDirectory().getFullPathName()), true, false);
-            return f;
-        }();
-        return *format;
+            lv2 = std::make_unique<juce::LV2PluginFormat>();
+            const auto folder = juce::File (ZEPHYRINE_LV2_BUNDLE).getParentDirectory().getFullPathName();
+            lv2->searchPathsForPlugins (juce::FileSearchPath (folder), true, false);
+        }
+        return *lv2;
     }
 
     std::vector<std::uint8_t> toBytes (const juce::MemoryBlock& block)
@@ -67,6 +72,12 @@ namespace
     }
 }
 
+void closeFormats()
+{
+    vst3.reset();
+    lv2.reset();
+}
+
 const char* nameOf (Format format) noexcept
 {
     return format == Format::vst3 ? "VST3" : "LV2";
@@ -74,8 +85,7 @@ const char* nameOf (Format format) noexcept
 
 std::unique_ptr<juce::AudioPluginInstance> load (Format format, double sampleRate, int maxBlock)
 {
-    juce::AudioPluginFormat& host = format == Format::vst3 ? static_cast<juce::AudioPluginFormat&> (vst3Format())
-                                                           : static_cast<juce::AudioPluginFormat&> (lv2Format());
+    auto& host = formatFor (format);
     juce::OwnedArray<juce::PluginDescription> found;
     host.findAllTypesForFile (found, format == Format::vst3 ? juce::File (ZEPHYRINE_VST3_BUNDLE).getFullPathName()
                                                           : juce::String (ZEPHYRINE_LV2_URI));

@@ -18,6 +18,10 @@ namespace formathost
 
     const char* nameOf (Format format) noexcept;
 
+    /** Lets go of the plug-in formats; call once every instance is gone,
+        while the framework is still up. */
+    void closeFormats();
+
     /** A new instance, prepared for the rate and largest block; fails the
         calling test (and returns null) when it cannot be made. */
     std::unique_ptr<juce::AudioPluginInstance> load (Format format, double sampleRate, int maxBlock);

@@ -227,5 +227,7 @@ int main (int argc, char** argv)
 {
     const juce::ScopedJuceInitialiser_GUI framework;
     testing::InitGoogleTest (&argc, argv);
-    return RUN_ALL_TESTS();
+    const int result = RUN_ALL_TESTS();
+    formathost::closeFormats();
+    return result;
 }
