@@ -2,7 +2,8 @@
 # (the renderer, the test hosts): it adds plug-in hosting for VST3 and LV2
 # and the FLAC codec. A program links either this or zephyrine_juce, never
 # both, so that each module is compiled into it once.
-if(NOT TARGET juce::juce_core)
+include_guard(GLOBAL)
+if(NOT COMMAND juce_add_module)
     find_package(JUCE CONFIG REQUIRED)
 endif()
 

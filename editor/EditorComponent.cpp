@@ -238,6 +238,20 @@ void EditorComponent::buttonToggled (juce::Button* button)
         sendToProcessor (firstToggleSlot + i, button->getToggleState() ? 1.0f : 0.0f);
 }
 
+// A drag is one gesture for hosts that record them; single clicks on boxes
+// and toggles are wrapped into one by the host adapter.
+void EditorComponent::sliderDragStarted (juce::Slider* slider)
+{
+    if (const int i = indexOfControl (sliders, slider); i >= 0 && owner != nullptr)
+        owner->beginParameterGesture (i);
+}
+
+void EditorComponent::sliderDragEnded (juce::Slider* slider)
+{
+    if (const int i = indexOfControl (sliders, slider); i >= 0 && owner != nullptr)
+        owner->endParameterGesture (i);
+}
+
 void EditorComponent::processorChanged (void* changedObject)
 {
     auto* filter = getFilter();

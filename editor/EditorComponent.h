@@ -49,6 +49,8 @@ public:
 private:
     // The framework's listener callbacks, forwarded to the operations above.
     void sliderValueChanged (juce::Slider* slider) override;
+    void sliderDragStarted (juce::Slider* slider) override;
+    void sliderDragEnded (juce::Slider* slider) override;
     void comboBoxChanged (juce::ComboBox* box) override;
     void buttonClicked (juce::Button* button) override;
     void changeListenerCallback (juce::ChangeBroadcaster* source) override;

@@ -27,6 +27,18 @@ void AudioFilterBase::reportParameterToHost (int index)
         callbacks->reportParameterValue (index, parameterValue (index));
 }
 
+void AudioFilterBase::beginParameterGesture (int index)
+{
+    if (auto* callbacks = nativeCallbacks.load())
+        callbacks->beginParameterGesture (index);
+}
+
+void AudioFilterBase::endParameterGesture (int index)
+{
+    if (auto* callbacks = nativeCallbacks.load())
+        callbacks->endParameterGesture (index);
+}
+
 void AudioFilterBase::setNativeCallbacks (FilterNativeCallbacks* callbacks) noexcept
 {
     nativeCallbacks.store (callbacks);

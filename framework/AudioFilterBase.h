@@ -22,6 +22,11 @@ public:
 
     /** Tells the host the value a slot holds, storing nothing. */
     virtual void reportParameterValue (int index, float currentValue) = 0;
+
+    /** A drag of the control for this parameter starts or ends, so that a
+        host can record it as one gesture. Hosts without gestures ignore it. */
+    virtual void beginParameterGesture (int /*index*/) {}
+    virtual void endParameterGesture (int /*index*/) {}
 };
 
 /** The base of the plug-in's processor, on JUCE 7's modules: the virtual
@@ -62,6 +67,10 @@ public:
     /** Tells the host, through the attached callbacks, what a slot holds
         now; changes nothing. */
     void reportParameterToHost (int index);
+
+    /** The editor's drags: passed to the attached host callbacks, if any. */
+    void beginParameterGesture (int index);
+    void endParameterGesture (int index);
 
     void setNativeCallbacks (FilterNativeCallbacks* callbacks) noexcept;
     FilterNativeCallbacks* getNativeCallbacks() const noexcept;

@@ -226,9 +226,3 @@ void JuceFilter::renameProgram (int /*index*/, const juce::String& newName)
     }
     // The old name goes here, outside the lock.
 }
-
-//==============================================================================
-AudioFilterBase* createPluginFilter()
-{
-    return new JuceFilter();
-}

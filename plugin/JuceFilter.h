@@ -60,6 +60,3 @@ private:
 
     JUCE_DECLARE_NON_COPYABLE (JuceFilter)
 };
-
-/** The plug-in's creation function: one new processor per instance. */
-AudioFilterBase* createPluginFilter();

@@ -11,8 +11,9 @@ packages=(
     libfreetype-dev libfontconfig1-dev fonts-dejavu-core
     libflac-dev
     libgtest-dev libgmock-dev libbenchmark-dev
-    xvfb xauth
+    xvfb xauth xdotool imagemagick
     locales
+    libasound2-dev libjack-jackd2-dev jackd2 lilv-utils
     amsynth dpf-plugins-vst dpf-plugins-lv2
 )
 

@@ -20,13 +20,17 @@ case "$sanitize" in
     "") ;;
     thread)
         build=build-tsan
-        options=(-DCMAKE_BUILD_TYPE=RelWithDebInfo -DZEPHYRINE_SANITIZE=thread -DZEPHYRINE_BUILD_BENCH=OFF)
+        # The threaded tests need neither the LV2/VST3 plug-ins nor the app.
+        options=(-DCMAKE_BUILD_TYPE=RelWithDebInfo -DZEPHYRINE_SANITIZE=thread -DZEPHYRINE_BUILD_BENCH=OFF
+                 -DZEPHYRINE_BUILD_FORMATS=OFF)
         ctest_filter=(-L tsan)
         export TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1 suppressions=$PWD/tests/tsan.supp"
         ;;
     *)
         build=build-asan
-        options=(-DCMAKE_BUILD_TYPE=RelWithDebInfo -DZEPHYRINE_SANITIZE="$sanitize" -DZEPHYRINE_BUILD_BENCH=OFF)
+        # The plug-ins for the hosting test, but not the app.
+        options=(-DCMAKE_BUILD_TYPE=RelWithDebInfo -DZEPHYRINE_SANITIZE="$sanitize" -DZEPHYRINE_BUILD_BENCH=OFF
+                 -DZEPHYRINE_BUILD_STANDALONE=OFF)
         export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1"
         export LSAN_OPTIONS="suppressions=$PWD/tests/lsan.supp"
         export UBSAN_OPTIONS="halt_on_error=1:print_stacktrace=1"

@@ -1,0 +1,62 @@
+// Zephyrine — a small software synthesizer plug-in.
+// Copyright (C) 2026 the Zephyrine developers. GPL-3.0-or-later.
+#pragma once
+
+#include "SlotParameter.h"
+#include "framework/AudioFilterBase.h"
+
+#include <juce_audio_processors/juce_audio_processors.h>
+
+#include <array>
+#include <memory>
+
+/** The processor as JUCE's LV2, VST3 and standalone wrappers drive it: a
+    thin shell that owns one AudioFilterBase and forwards every call to it.
+    Sound, parameters and state all stay in that processor; the parameters
+    here are views of its slots and the state is its state block. */
+class FilterProcessor : public juce::AudioProcessor,
+                        private FilterNativeCallbacks
+{
+public:
+    explicit FilterProcessor (std::unique_ptr<AudioFilterBase> processorToWrap);
+    ~FilterProcessor() override;
+
+    const juce::String getName() const override;
+    bool isBusesLayoutSupported (const BusesLayout& layouts) const override;
+    bool acceptsMidi() const override              { return true; }
+    bool producesMidi() const override             { return false; }
+    bool isMidiEffect() const override             { return false; }
+    double getTailLengthSeconds() const override   { return 0.0; }
+
+    void prepareToPlay (double sampleRate, int maximumExpectedSamplesPerBlock) override;
+    void releaseResources() override;
+    void processBlock (juce::AudioBuffer<float>& buffer, juce::MidiBuffer& midi) override;
+
+    bool hasEditor() const override                { return true; }
+    juce::AudioProcessorEditor* createEditor() override;
+
+    int getNumPrograms() override;
+    int getCurrentProgram() override;
+    void setCurrentProgram (int index) override;
+    const juce::String getProgramName (int index) override;
+    void changeProgramName (int index, const juce::String& newName) override;
+
+    void getStateInformation (juce::MemoryBlock& destination) override;
+    void setStateInformation (const void* data, int sizeInBytes) override;
+
+    AudioFilterBase& getFilter() const noexcept    { return *filter; }
+
+private:
+    // The editor's edits: the processor stores the value, then the host is
+    // told, inside a gesture unless a drag has one open already.
+    void informHostOfParameterChange (int index, float newValue) override;
+    void reportParameterValue (int index, float currentValue) override;
+    void beginParameterGesture (int index) override;
+    void endParameterGesture (int index) override;
+
+    std::unique_ptr<AudioFilterBase> filter;
+    std::array<SlotParameter*, hostparameters::count> slotParameters {};   // owned by the base
+    std::array<bool, hostparameters::count> gestureOpen {};                // message thread only
+
+    JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (FilterProcessor)
+};
