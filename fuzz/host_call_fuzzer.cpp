@@ -360,8 +360,7 @@ namespace
 
         // Whatever was written ends inside the promised size.
         const auto end = text.begin() + g.size;
-        const bool written = std::find_if (text.begin(), end, [] (std::uint8_t b)
-                                           { return b != canaryByte; })
+        const bool written = std::find_if (text.begin(), end, [] (std::uint8_t b) { return b != canaryByte; })
                              != end;
         if (written)
             check (std::find (text.begin(), end, (std::uint8_t) 0) != end, "a text without its zero byte");

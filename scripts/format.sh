@@ -5,6 +5,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
+scripts/deps.sh
 mapfile -t files < <(git ls-files -- '*.cpp' '*.h')
 
 if [ "${1:-}" = "--check" ]; then
