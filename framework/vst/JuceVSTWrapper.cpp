@@ -6,6 +6,8 @@
 #include "plugin/PluginIdentity.h"
 
 #include <climits>
+#include <cstddef>
+#include <cstdint>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -262,6 +264,18 @@ void JuceVSTWrapper::processRoute (float** outputs, int numSamples, bool accumul
         pendingMidi.clear();
 }
 
+namespace
+{
+    // The header declares the type as an enumeration, but a host may send any
+    // number there; reading it as the enumeration would be undefined.
+    std::int32_t eventType (const VstEvent& event) noexcept
+    {
+        std::int32_t type = 0;
+        std::memcpy (&type, reinterpret_cast<const char*> (&event) + offsetof (VstEvent, type), sizeof (type));
+        return type;
+    }
+}
+
 int JuceVSTWrapper::processEvents (const VstEvents* events)
 {
     if (events == nullptr)
@@ -271,7 +285,7 @@ int JuceVSTWrapper::processEvents (const VstEvents* events)
     {
         const auto* event = events->events[i];
 
-        if (event == nullptr || event->type != vst::kVstMidiType)
+        if (event == nullptr || eventType (*event) != (std::int32_t) vst::kVstMidiType)
             continue;
 
         const auto* midi = reinterpret_cast<const VstMidiEvent*> (event);
