@@ -48,10 +48,7 @@ target_include_directories(zephyrine_juce_hosting SYSTEM
 
 target_compile_options(zephyrine_juce_hosting PRIVATE -w)
 
-# Debian's framework build decodes images with the system's libpng and libjpeg
-# and FLAC with the system's libFLAC.
-find_package(PNG REQUIRED)
-find_package(JPEG REQUIRED)
+# The system's libFLAC, which Debian's framework build uses for FLAC.
 find_package(PkgConfig REQUIRED)
 pkg_check_modules(FLAC REQUIRED IMPORTED_TARGET flac)
-target_link_libraries(zephyrine_juce_hosting PUBLIC PNG::PNG JPEG::JPEG PkgConfig::FLAC)
+target_link_libraries(zephyrine_juce_hosting PUBLIC zephyrine_image_codecs PkgConfig::FLAC)

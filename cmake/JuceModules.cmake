@@ -40,7 +40,11 @@ target_include_directories(zephyrine_juce SYSTEM
 # g++ 12 reports spurious -Wdangling-pointer and friends inside the framework.
 target_compile_options(zephyrine_juce PRIVATE -w)
 
-# Debian's framework build decodes images with the system's libpng and libjpeg.
+# Debian's framework build decodes images with the system's libpng and
+# libjpeg; every build of the modules (this one, the hosting one, the format
+# wrappers') links them through this one target.
 find_package(PNG REQUIRED)
 find_package(JPEG REQUIRED)
-target_link_libraries(zephyrine_juce PUBLIC PNG::PNG JPEG::JPEG)
+add_library(zephyrine_image_codecs INTERFACE)
+target_link_libraries(zephyrine_image_codecs INTERFACE PNG::PNG JPEG::JPEG)
+target_link_libraries(zephyrine_juce PUBLIC zephyrine_image_codecs)
