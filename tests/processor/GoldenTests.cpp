@@ -9,7 +9,6 @@
 #include "engine/VoiceLanes.h"
 
 #include <gtest/gtest.h>
-
 #include <bit>
 #include <cstdint>
 #include <cstdio>
@@ -116,7 +115,8 @@ namespace
             for (int i = 0; i < n; ++i)
             {
                 hasher.add (out.getSample (0, i));
-                channelsAgree = channelsAgree && out.getSample (1, i) == out.getSample (0, i);
+                channelsAgree = channelsAgree && std::bit_cast<std::uint32_t> (out.getSample (1, i))
+                                                     == std::bit_cast<std::uint32_t> (out.getSample (0, i));
             }
         }
         return hasher.h;
