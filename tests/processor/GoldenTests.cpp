@@ -9,6 +9,7 @@
 #include "engine/VoiceLanes.h"
 
 #include <gtest/gtest.h>
+
 #include <bit>
 #include <cstdint>
 #include <cstdio>
