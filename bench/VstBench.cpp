@@ -55,7 +55,12 @@ namespace
         int only = 0;
     };
 
-    enum class Case { oneVoice, eightVoices, nineOneFading };
+    enum class Case
+    {
+        oneVoice,
+        eightVoices,
+        nineOneFading
+    };
 
     std::unique_ptr<vsthost::Plugin> openPlugin (const Options& options)
     {
@@ -169,7 +174,12 @@ int main (int argc, char** argv)
         return 2;
     }
 
-    struct Row { const char* name; Case which; double rate; };
+    struct Row
+    {
+        const char* name;
+        Case which;
+        double rate;
+    };
     const Row rows[] = {
         { "1 voice, 44.1 kHz", Case::oneVoice, 44100.0 },
         { "8 voices, 44.1 kHz", Case::eightVoices, 44100.0 },

@@ -261,12 +261,12 @@ void EditorComponent::processorChanged (void* changedObject)
 
     // The processor may be named by either of its bases.
     if (changedObject == static_cast<juce::ChangeBroadcaster*> (filter)
-         || changedObject == static_cast<AudioFilterBase*> (filter))
+        || changedObject == static_cast<AudioFilterBase*> (filter))
         refreshControls();
 }
 
 //==============================================================================
-void EditorComponent::sliderValueChanged (juce::Slider* slider)                 { sliderChanged (slider); }
-void EditorComponent::comboBoxChanged (juce::ComboBox* box)                     { waveShapeChanged (box); }
-void EditorComponent::buttonClicked (juce::Button* button)                      { buttonToggled (button); }
-void EditorComponent::changeListenerCallback (juce::ChangeBroadcaster* source)  { processorChanged (source); }
+void EditorComponent::sliderValueChanged (juce::Slider* slider) { sliderChanged (slider); }
+void EditorComponent::comboBoxChanged (juce::ComboBox* box) { waveShapeChanged (box); }
+void EditorComponent::buttonClicked (juce::Button* button) { buttonToggled (button); }
+void EditorComponent::changeListenerCallback (juce::ChangeBroadcaster* source) { processorChanged (source); }

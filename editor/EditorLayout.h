@@ -31,20 +31,20 @@ namespace editorlayout
 
     /** One slider per slot 0 to 13, in slot order. */
     inline constexpr std::array<Box, 14> sliderBounds { {
-        { 40, 88, 96, 16 },   // 0  Disp
-        { 40, 112, 96, 16 },  // 1  Rand
-        { 40, 136, 96, 16 },  // 2  Oct
-        { 200, 24, 96, 16 },  // 3  osc A
-        { 200, 48, 96, 16 },  // 4  osc D
-        { 200, 72, 96, 16 },  // 5  osc S
-        { 200, 96, 96, 16 },  // 6  osc R
-        { 200, 136, 96, 16 }, // 7  Amt
-        { 360, 25, 96, 16 },  // 8  amp A (one pixel below its label)
-        { 360, 49, 96, 16 },  // 9  amp D
-        { 360, 73, 96, 16 },  // 10 amp S
-        { 360, 97, 96, 16 },  // 11 amp R
-        { 360, 136, 96, 16 }, // 12 Vol
-        { 40, 160, 96, 16 },  // 13 Arp
+        { 40, 88, 96, 16 },     // 0  Disp
+        { 40, 112, 96, 16 },    // 1  Rand
+        { 40, 136, 96, 16 },    // 2  Oct
+        { 200, 24, 96, 16 },    // 3  osc A
+        { 200, 48, 96, 16 },    // 4  osc D
+        { 200, 72, 96, 16 },    // 5  osc S
+        { 200, 96, 96, 16 },    // 6  osc R
+        { 200, 136, 96, 16 },   // 7  Amt
+        { 360, 25, 96, 16 },    // 8  amp A (one pixel below its label)
+        { 360, 49, 96, 16 },    // 9  amp D
+        { 360, 73, 96, 16 },    // 10 amp S
+        { 360, 97, 96, 16 },    // 11 amp R
+        { 360, 136, 96, 16 },   // 12 Vol
+        { 40, 160, 96, 16 },    // 13 Arp
     } };
 
     /** The "Crush" (slot 16) and "Filter" (slot 17) toggles. */

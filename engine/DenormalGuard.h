@@ -3,7 +3,7 @@
 #pragma once
 
 #if defined(__SSE__) || defined(__x86_64__)
- #include <xmmintrin.h>
+#include <xmmintrin.h>
 #endif
 
 /** Flushes denormals to zero (FTZ and DAZ) and pins rounding to nearest for
@@ -16,26 +16,26 @@ class DenormalGuard
 public:
     DenormalGuard() noexcept
     {
-       #if defined(__SSE__) || defined(__x86_64__)
+#if defined(__SSE__) || defined(__x86_64__)
         saved = _mm_getcsr();
         _mm_setcsr ((saved & ~roundingBits) | flushBits);
-       #endif
+#endif
     }
 
     ~DenormalGuard()
     {
-       #if defined(__SSE__) || defined(__x86_64__)
+#if defined(__SSE__) || defined(__x86_64__)
         _mm_setcsr (saved);
-       #endif
+#endif
     }
 
     DenormalGuard (const DenormalGuard&) = delete;
     DenormalGuard& operator= (const DenormalGuard&) = delete;
 
 private:
-   #if defined(__SSE__) || defined(__x86_64__)
+#if defined(__SSE__) || defined(__x86_64__)
     static constexpr unsigned int flushBits = 0x8040u;      // FTZ | DAZ
     static constexpr unsigned int roundingBits = 0x6000u;   // cleared: round to nearest
     unsigned int saved = 0;
-   #endif
+#endif
 };

@@ -108,8 +108,7 @@ int Envelope::runWhile (Envelope& e, float* __restrict levels, int n, int stride
     {
         stepOnce (e);
         levels[i++ * stride] = e.level;
-    }
-    while (i < n && e.state == ownState);
+    } while (i < n && e.state == ownState);
     return i;
 }
 
@@ -140,7 +139,7 @@ void Envelope::render (float* __restrict levels, int n, int stride) noexcept
 {
     while (n > 0)
     {
-        const int done = blockHandlers[state] (*this, levels, n, stride);
+        const int done = blockHandlers[state](*this, levels, n, stride);
         levels += done * stride;
         n -= done;
     }

@@ -10,7 +10,15 @@
 class Envelope
 {
 public:
-    enum EnvelopeState { Idle = 0, Attack = 1, Decay = 2, Sustain = 3, Release = 4, QuickRelease = 5 };
+    enum EnvelopeState
+    {
+        Idle = 0,
+        Attack = 1,
+        Decay = 2,
+        Sustain = 3,
+        Release = 4,
+        QuickRelease = 5
+    };
 
     Envelope() noexcept = default;
 
@@ -23,7 +31,7 @@ public:
     void quickRelease() noexcept;
 
     /** Runs the handler of the current state once. */
-    void step() noexcept { handlers[state] (*this); }
+    void step() noexcept { handlers[state](*this); }
 
     /** Steps n times, writing the level after each step to levels[0],
         levels[stride], ... levels[(n-1) × stride]. The same steps as calling
@@ -31,12 +39,12 @@ public:
         step. */
     void render (float* __restrict levels, int n, int stride = 1) noexcept;
 
-    EnvelopeState getState() const noexcept     { return (EnvelopeState) state; }
-    float getLevel() const noexcept             { return level; }
-    float getAttackRate() const noexcept        { return attackRate; }
-    float getDecayRate() const noexcept         { return decayRate; }
-    float getSustainLevel() const noexcept      { return sustainLevel; }
-    float getReleaseRate() const noexcept       { return releaseRate; }
+    EnvelopeState getState() const noexcept { return (EnvelopeState) state; }
+    float getLevel() const noexcept { return level; }
+    float getAttackRate() const noexcept { return attackRate; }
+    float getDecayRate() const noexcept { return decayRate; }
+    float getSustainLevel() const noexcept { return sustainLevel; }
+    float getReleaseRate() const noexcept { return releaseRate; }
 
     /** For a renderer that steps decays elsewhere (several envelopes side by
         side): the level the steps reached, and whether they reached the

@@ -16,11 +16,11 @@ namespace floatrules
     /** True for every value but the infinities and NaN. The one spelling of
         the test (x − x is 0 exactly when x is finite), so that every guard
         means the same thing. */
-    constexpr bool isFinite (float value) noexcept   { return value - value == 0.0f; }
-    constexpr bool isFinite (double value) noexcept  { return value - value == 0.0; }
+    constexpr bool isFinite (float value) noexcept { return value - value == 0.0f; }
+    constexpr bool isFinite (double value) noexcept { return value - value == 0.0; }
 
     /** True for NaN only: the one value unequal to itself. */
-    constexpr bool isNaN (float value) noexcept      { return value != value; }
+    constexpr bool isNaN (float value) noexcept { return value != value; }
 
     /** Drops the fraction toward zero, saturating at the int range. */
     constexpr int truncateToInt (float value) noexcept

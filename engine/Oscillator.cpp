@@ -8,7 +8,7 @@
 #include <cmath>
 
 #if defined(__SSE__) || defined(__x86_64__)
- #include <xmmintrin.h>
+#include <xmmintrin.h>
 #endif
 
 namespace
@@ -58,11 +58,11 @@ int Oscillator::tableIndex (float phase) noexcept
 {
     // Round to nearest, ties to even (the default floating-point mode, which
     // the render path pins).
-   #if defined(__SSE__) || defined(__x86_64__)
+#if defined(__SSE__) || defined(__x86_64__)
     return _mm_cvt_ss2si (_mm_set_ss (phase - 0.5f));
-   #else
+#else
     return (int) std::nearbyint (phase - 0.5f);
-   #endif
+#endif
 }
 
 float Oscillator::boundedAsymmetry (float x) noexcept

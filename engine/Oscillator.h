@@ -29,18 +29,31 @@ public:
     void render (float* buffer, int count) noexcept;
 
     // The settings its voice gives it.
-    void setBasePeriod (float period) noexcept          { basePeriod = period; }
-    void setAsymmetry (float x) noexcept                { asymmetry = x; }
-    void setRandomDepth (float depth) noexcept          { randomDepth = depth; }
+    void setBasePeriod (float period) noexcept { basePeriod = period; }
+    void setAsymmetry (float x) noexcept { asymmetry = x; }
+    void setRandomDepth (float depth) noexcept { randomDepth = depth; }
     /** Arpeggio mode 0 (off), 1 or 2; the divider starts again from 1. */
-    void setArpMode (int mode) noexcept                 { arpMode = mode; arpDivider = 1; }
+    void setArpMode (int mode) noexcept
+    {
+        arpMode = mode;
+        arpDivider = 1;
+    }
     /** A new note: phase and hold counter from 0, with the given hold. */
-    void restart (int newHoldLength) noexcept           { phase = 0.0f; sampleCounter = 0; holdLength = newHoldLength; }
+    void restart (int newHoldLength) noexcept
+    {
+        phase = 0.0f;
+        sampleCounter = 0;
+        holdLength = newHoldLength;
+    }
 
     // For a renderer that runs the sample loop elsewhere (several
     // oscillators side by side): the per-cycle pitch update with the hold
     // counter brought up to date first, and the state to carry on from.
-    void updatePitchAt (int counter) noexcept           { sampleCounter = counter; updatePitch(); }
+    void updatePitchAt (int counter) noexcept
+    {
+        sampleCounter = counter;
+        updatePitch();
+    }
     void setRunState (float newPhase, float newIncrement, int counter) noexcept
     {
         phase = newPhase;
@@ -48,21 +61,21 @@ public:
         sampleCounter = counter;
     }
 
-    float getPhase() const noexcept                     { return phase; }
-    float getIncrement() const noexcept                 { return increment; }
-    float getFirstHalfIncrement() const noexcept        { return firstHalfIncrement; }
-    float getSecondHalfIncrement() const noexcept       { return secondHalfIncrement; }
-    float getBasePeriod() const noexcept                { return basePeriod; }
-    int getSampleCounter() const noexcept               { return sampleCounter; }
-    int getHoldLength() const noexcept                  { return holdLength; }
-    int getArpDivider() const noexcept                  { return arpDivider; }
-    float getRandomTarget() const noexcept              { return randomNext; }
+    float getPhase() const noexcept { return phase; }
+    float getIncrement() const noexcept { return increment; }
+    float getFirstHalfIncrement() const noexcept { return firstHalfIncrement; }
+    float getSecondHalfIncrement() const noexcept { return secondHalfIncrement; }
+    float getBasePeriod() const noexcept { return basePeriod; }
+    int getSampleCounter() const noexcept { return sampleCounter; }
+    int getHoldLength() const noexcept { return holdLength; }
+    int getArpDivider() const noexcept { return arpDivider; }
+    float getRandomTarget() const noexcept { return randomNext; }
 
     static constexpr int tableLength = 512;
     static constexpr int halfLength = 256;
     static constexpr float initialIncrement = 512.0f * 440.0f / 44100.0f;
 
-    const std::array<float, tableLength>& getWaveTable() const noexcept  { return waveTable; }
+    const std::array<float, tableLength>& getWaveTable() const noexcept { return waveTable; }
     const std::array<float, tableLength>& getSlopeTable() const noexcept { return slopeTable; }
 
     /** Both tables interleaved, wave then slope for each point, so that one

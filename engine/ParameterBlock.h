@@ -15,8 +15,12 @@ public:
     RelaxedFloat (const RelaxedFloat&) = delete;
     RelaxedFloat& operator= (const RelaxedFloat&) = delete;
 
-    operator float() const noexcept             { return value.load (std::memory_order_relaxed); }
-    RelaxedFloat& operator= (float v) noexcept  { value.store (v, std::memory_order_relaxed); return *this; }
+    operator float() const noexcept { return value.load (std::memory_order_relaxed); }
+    RelaxedFloat& operator= (float v) noexcept
+    {
+        value.store (v, std::memory_order_relaxed);
+        return *this;
+    }
 
 private:
     std::atomic<float> value;
@@ -30,12 +34,24 @@ class ParameterBlock
 public:
     enum Index
     {
-        disp = 0, rand = 1, oct = 2,
-        oscAttack = 3, oscDecay = 4, oscSustain = 5, oscRelease = 6,
+        disp = 0,
+        rand = 1,
+        oct = 2,
+        oscAttack = 3,
+        oscDecay = 4,
+        oscSustain = 5,
+        oscRelease = 6,
         amt = 7,
-        ampAttack = 8, ampDecay = 9, ampSustain = 10, ampRelease = 11,
-        vol = 12, arp = 13, shapePositive = 14, shapeNegative = 15,
-        crush = 16, filter = 17
+        ampAttack = 8,
+        ampDecay = 9,
+        ampSustain = 10,
+        ampRelease = 11,
+        vol = 12,
+        arp = 13,
+        shapePositive = 14,
+        shapeNegative = 15,
+        crush = 16,
+        filter = 17
     };
 
     static constexpr int slotCount = 18;

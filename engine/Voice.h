@@ -47,14 +47,14 @@ public:
         for sample, as filterStages on each voice. */
     static void filterTogether (Voice* const* group, int count) noexcept;
 
-    bool isActive() const noexcept                      { return active; }
-    bool isReleased() const noexcept                    { return released; }
-    bool isFilterOn() const noexcept                    { return filterOn; }
-    int getNote() const noexcept                        { return note; }
-    int getStartOrder() const noexcept                  { return startOrder; }
-    float getFrequency() const noexcept                 { return frequency; }
-    const Oscillator& getOscillator() const noexcept    { return oscillator; }
-    const Envelope& getAmpEnvelope() const noexcept     { return ampEnvelope; }
+    bool isActive() const noexcept { return active; }
+    bool isReleased() const noexcept { return released; }
+    bool isFilterOn() const noexcept { return filterOn; }
+    int getNote() const noexcept { return note; }
+    int getStartOrder() const noexcept { return startOrder; }
+    float getFrequency() const noexcept { return frequency; }
+    const Oscillator& getOscillator() const noexcept { return oscillator; }
+    const Envelope& getAmpEnvelope() const noexcept { return ampEnvelope; }
     const ParameterBlock& getParameters() const noexcept { return parameters; }
 
     // For a renderer that runs several voices side by side (after
@@ -62,11 +62,11 @@ public:
     // call, which keeps the filter states (a state that ever overflowed
     // would stay poisoned for good, so a non-finite one becomes 0) and ends
     // the note once its amplitude envelope is idle.
-    Oscillator& sourceOscillator() noexcept             { return oscillator; }
-    Envelope& sourceAmpEnvelope() noexcept              { return ampEnvelope; }
-    float getFilterCoefficient() const noexcept         { return filterCoefficient; }
-    float getFilterState1() const noexcept              { return filterState1; }
-    float getFilterState2() const noexcept              { return filterState2; }
+    Oscillator& sourceOscillator() noexcept { return oscillator; }
+    Envelope& sourceAmpEnvelope() noexcept { return ampEnvelope; }
+    float getFilterCoefficient() const noexcept { return filterCoefficient; }
+    float getFilterState1() const noexcept { return filterState1; }
+    float getFilterState2() const noexcept { return filterState2; }
     void finishSideBySide (float state1, float state2) noexcept;
 
     /** Both stages' coefficient at a host rate: 2π × 10 kHz over the

@@ -8,10 +8,10 @@
 #include <cstdint>
 
 #if defined(__x86_64__) || defined(__SSE2__)
- #include <emmintrin.h>
- #define ZEPHYRINE_LANES 1
+#include <emmintrin.h>
+#define ZEPHYRINE_LANES 1
 #else
- #define ZEPHYRINE_LANES 0
+#define ZEPHYRINE_LANES 0
 #endif
 
 #if ZEPHYRINE_LANES
@@ -32,26 +32,26 @@ namespace
         using VI = __m128i;
         static constexpr int width = 4;
 
-        static V set1 (float x) noexcept                    { return _mm_set1_ps (x); }
-        static V load (const float* p) noexcept             { return _mm_load_ps (p); }
-        static void store (float* p, V x) noexcept          { _mm_store_ps (p, x); }
-        static V add (V a, V b) noexcept                    { return _mm_add_ps (a, b); }
-        static V sub (V a, V b) noexcept                    { return _mm_sub_ps (a, b); }
-        static V mul (V a, V b) noexcept                    { return _mm_mul_ps (a, b); }
-        static V atLeast (V a, V b) noexcept                { return _mm_cmpge_ps (a, b); }
-        static V select (V mask, V a, V b) noexcept         { return _mm_or_ps (_mm_and_ps (mask, a), _mm_andnot_ps (mask, b)); }
-        static V equal (V a, V b) noexcept                  { return _mm_cmpeq_ps (a, b); }
+        static V set1 (float x) noexcept { return _mm_set1_ps (x); }
+        static V load (const float* p) noexcept { return _mm_load_ps (p); }
+        static void store (float* p, V x) noexcept { _mm_store_ps (p, x); }
+        static V add (V a, V b) noexcept { return _mm_add_ps (a, b); }
+        static V sub (V a, V b) noexcept { return _mm_sub_ps (a, b); }
+        static V mul (V a, V b) noexcept { return _mm_mul_ps (a, b); }
+        static V atLeast (V a, V b) noexcept { return _mm_cmpge_ps (a, b); }
+        static V select (V mask, V a, V b) noexcept { return _mm_or_ps (_mm_and_ps (mask, a), _mm_andnot_ps (mask, b)); }
+        static V equal (V a, V b) noexcept { return _mm_cmpeq_ps (a, b); }
         // Not a, and b.
-        static V andNot (V a, V b) noexcept                 { return _mm_andnot_ps (a, b); }
-        static int signs (V mask) noexcept                  { return _mm_movemask_ps (mask); }
+        static V andNot (V a, V b) noexcept { return _mm_andnot_ps (a, b); }
+        static int signs (V mask) noexcept { return _mm_movemask_ps (mask); }
         // Rounds in the current mode, which the caller pins to nearest.
-        static VI roundToInt (V x) noexcept                 { return _mm_cvtps_epi32 (x); }
-        static V toFloat (VI i) noexcept                    { return _mm_cvtepi32_ps (i); }
+        static VI roundToInt (V x) noexcept { return _mm_cvtps_epi32 (x); }
+        static V toFloat (VI i) noexcept { return _mm_cvtepi32_ps (i); }
 
         /** Each lane's wave point and slope: one eight-byte load per lane
             from its own interleaved table, then sorted into two vectors. */
         using Tables = const float* const*;
-        static Tables tablesOf (const float* const* tables) noexcept  { return tables; }
+        static Tables tablesOf (const float* const* tables) noexcept { return tables; }
 
         static void lookup (Tables tables, VI index, V& wave, V& slope) noexcept
         {
@@ -71,12 +71,12 @@ namespace
 
     bool processorHasAvx2() noexcept
     {
-       #if ZEPHYRINE_HAS_AVX2_LANES
+#if ZEPHYRINE_HAS_AVX2_LANES
         __builtin_cpu_init();
         return __builtin_cpu_supports ("avx2");
-       #else
+#else
         return false;
-       #endif
+#endif
     }
 
     // Asked once, when the library loads, so that the audio thread never
@@ -123,23 +123,23 @@ namespace voicelanes
         if (count <= 0 || count > maxVoices)
             return;
         const bool filtered = voices[0]->isFilterOn();
-       #if ZEPHYRINE_HAS_AVX2_LANES
+#if ZEPHYRINE_HAS_AVX2_LANES
         // Four voices or fewer fit the baseline's four lanes, at less cost.
         if (count > Sse2::width && currentPath() == Path::avx2 && tablesNearby (voices, count))
         {
             renderAvx2 (voices, count, filtered, output);
             return;
         }
-       #endif
+#endif
         lanekernel::renderAny<Sse2, 3> (voices, count, filtered, output);
     }
 }
 #else
 namespace voicelanes
 {
-    Path currentPath() noexcept                     { return Path::voiceByVoice; }
-    bool available() noexcept                       { return false; }
-    void limitPath (Path) noexcept                  {}
+    Path currentPath() noexcept { return Path::voiceByVoice; }
+    bool available() noexcept { return false; }
+    void limitPath (Path) noexcept {}
     void render (Voice* const*, int, float*) noexcept {}
 }
 #endif

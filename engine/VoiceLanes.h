@@ -15,7 +15,12 @@ namespace voicelanes
 
     /** How the manager renders its sounding voices: each on its own, or in
         lanes with the baseline instruction set (SSE2) or with AVX2. */
-    enum class Path { voiceByVoice, baseline, avx2 };
+    enum class Path
+    {
+        voiceByVoice,
+        baseline,
+        avx2
+    };
 
     /** The path in use: the widest this build and processor support, or
         narrower if limited. */

@@ -18,7 +18,7 @@
 #include <type_traits>
 
 #pragma GCC push_options
-#pragma GCC target ("avx2")
+#pragma GCC target("avx2")
 
 #include <immintrin.h>
 
@@ -32,20 +32,20 @@ namespace
         using VI = __m256i;
         static constexpr int width = 8;
 
-        static V set1 (float x) noexcept                    { return _mm256_set1_ps (x); }
-        static V load (const float* p) noexcept             { return _mm256_load_ps (p); }
-        static void store (float* p, V x) noexcept          { _mm256_store_ps (p, x); }
-        static V add (V a, V b) noexcept                    { return _mm256_add_ps (a, b); }
-        static V sub (V a, V b) noexcept                    { return _mm256_sub_ps (a, b); }
-        static V mul (V a, V b) noexcept                    { return _mm256_mul_ps (a, b); }
-        static V atLeast (V a, V b) noexcept                { return _mm256_cmp_ps (a, b, _CMP_GE_OQ); }
-        static V select (V mask, V a, V b) noexcept         { return _mm256_blendv_ps (b, a, mask); }
-        static V equal (V a, V b) noexcept                  { return _mm256_cmp_ps (a, b, _CMP_EQ_OQ); }
+        static V set1 (float x) noexcept { return _mm256_set1_ps (x); }
+        static V load (const float* p) noexcept { return _mm256_load_ps (p); }
+        static void store (float* p, V x) noexcept { _mm256_store_ps (p, x); }
+        static V add (V a, V b) noexcept { return _mm256_add_ps (a, b); }
+        static V sub (V a, V b) noexcept { return _mm256_sub_ps (a, b); }
+        static V mul (V a, V b) noexcept { return _mm256_mul_ps (a, b); }
+        static V atLeast (V a, V b) noexcept { return _mm256_cmp_ps (a, b, _CMP_GE_OQ); }
+        static V select (V mask, V a, V b) noexcept { return _mm256_blendv_ps (b, a, mask); }
+        static V equal (V a, V b) noexcept { return _mm256_cmp_ps (a, b, _CMP_EQ_OQ); }
         // Not a, and b.
-        static V andNot (V a, V b) noexcept                 { return _mm256_andnot_ps (a, b); }
-        static int signs (V mask) noexcept                  { return _mm256_movemask_ps (mask); }
-        static VI roundToInt (V x) noexcept                 { return _mm256_cvtps_epi32 (x); }
-        static V toFloat (VI i) noexcept                    { return _mm256_cvtepi32_ps (i); }
+        static V andNot (V a, V b) noexcept { return _mm256_andnot_ps (a, b); }
+        static int signs (V mask) noexcept { return _mm256_movemask_ps (mask); }
+        static VI roundToInt (V x) noexcept { return _mm256_cvtps_epi32 (x); }
+        static V toFloat (VI i) noexcept { return _mm256_cvtepi32_ps (i); }
 
         /** Lane 0's table and each lane's distance to its own, in floats. */
         struct Tables

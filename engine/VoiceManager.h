@@ -45,12 +45,12 @@ public:
     /** 440 × 2^((n − 81) / 12) Hz, in double precision, as a float. */
     static float noteFrequency (int note) noexcept;
 
-    const std::array<Voice, voiceCount>& getVoices() const noexcept  { return voices; }
-    float getSampleRate() const noexcept                            { return sampleRate; }
+    const std::array<Voice, voiceCount>& getVoices() const noexcept { return voices; }
+    float getSampleRate() const noexcept { return sampleRate; }
     /** The voice that stands in reserve for the next displaced note. */
-    int getReserveIndex() const noexcept                            { return reserveIndex; }
+    int getReserveIndex() const noexcept { return reserveIndex; }
     /** Samples of the last rendered sub-block still to be delivered. */
-    int getPendingCount() const noexcept                            { return pendingCount; }
+    int getPendingCount() const noexcept { return pendingCount; }
 
 private:
     const ParameterBlock& parameters;

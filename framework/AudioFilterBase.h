@@ -85,8 +85,8 @@ public:
     void editorBeingDeleted (AudioFilterEditor* editor);
 
     void setPlayConfigDetails (int numInputs, int numOutputs) noexcept;
-    int getNumInputChannels() const noexcept   { return numInputChannels; }
-    int getNumOutputChannels() const noexcept  { return numOutputChannels; }
+    int getNumInputChannels() const noexcept { return numInputChannels; }
+    int getNumOutputChannels() const noexcept { return numOutputChannels; }
 
     /** The largest block a processor is prepared for. A host adapter does
         not believe a larger announced block size and prepares for its

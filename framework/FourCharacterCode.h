@@ -9,7 +9,7 @@
 inline constexpr std::int32_t fourCharacterCode (const char (&text)[5]) noexcept
 {
     return (std::int32_t) (((std::uint32_t) (unsigned char) text[0] << 24)
-                         | ((std::uint32_t) (unsigned char) text[1] << 16)
-                         | ((std::uint32_t) (unsigned char) text[2] << 8)
-                         |  (std::uint32_t) (unsigned char) text[3]);
+                           | ((std::uint32_t) (unsigned char) text[1] << 16)
+                           | ((std::uint32_t) (unsigned char) text[2] << 8)
+                           | (std::uint32_t) (unsigned char) text[3]);
 }

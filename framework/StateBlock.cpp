@@ -30,7 +30,7 @@ namespace
     std::uint32_t readLittleEndian32 (const std::uint8_t* p) noexcept
     {
         return (std::uint32_t) p[0] | ((std::uint32_t) p[1] << 8)
-             | ((std::uint32_t) p[2] << 16) | ((std::uint32_t) p[3] << 24);
+               | ((std::uint32_t) p[2] << 16) | ((std::uint32_t) p[3] << 24);
     }
 
     void writeLittleEndian32 (std::uint8_t* p, std::uint32_t v) noexcept
@@ -125,7 +125,7 @@ std::unique_ptr<juce::XmlElement> AudioFilterBase::stateBlockToXml (const void* 
     const std::string copy (text, zero != nullptr ? (size_t) (zero - text) : (size_t) available);
 
     if (copy.empty() || copy.size() > textLimit || ! endsLikeADocument (copy) || hasDocumentType (copy)
-         || hasInstructionInsideTheElement (copy))
+        || hasInstructionInsideTheElement (copy))
         return {};
 
     const auto decoded = decodeText (copy);

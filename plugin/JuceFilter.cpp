@@ -139,7 +139,6 @@ void JuceFilter::process (const juce::AudioBuffer<float>& /*input: the plug-in h
             float x = crushing ? crush::quantise (mono[i]) : mono[i];
             mono[i] = floatrules::isFinite (x) ? x : 0.0f;   // the host never receives NaN or infinity
         }
-
     }
 
     // Both channels carry the mono mix, each written the same way, so that
@@ -207,8 +206,8 @@ void JuceFilter::setParameterValue (int index, float value)
 }
 
 //==============================================================================
-int JuceFilter::programCount()      { return 1; }
-int JuceFilter::currentProgram()    { return 0; }
+int JuceFilter::programCount() { return 1; }
+int JuceFilter::currentProgram() { return 0; }
 void JuceFilter::selectProgram (int /*index: there is only one*/) {}
 
 juce::String JuceFilter::programName (int /*index*/)

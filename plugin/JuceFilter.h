@@ -46,8 +46,8 @@ public:
 
     /** Read-only views for inspection (tests, tools). The engine's state is
         the audio thread's: look at it only while no block runs. */
-    const ParameterBlock& getParameterBlock() const noexcept  { return *parameters; }
-    const VoiceManager& getVoiceManager() const noexcept      { return *voiceManager; }
+    const ParameterBlock& getParameterBlock() const noexcept { return *parameters; }
+    const VoiceManager& getVoiceManager() const noexcept { return *voiceManager; }
 
 private:
     void handleMidiEvent (const juce::uint8* data, int numBytes) noexcept;

@@ -11,22 +11,22 @@
     the capabilities the host adapter declares. Fixed at build time. */
 namespace PluginIdentity
 {
-    inline constexpr const char* effectName  = "Zephyrine";
+    inline constexpr const char* effectName = "Zephyrine";
     inline constexpr const char* productName = effectName;
-    inline constexpr const char* vendorName  = "Tin Whistlers";
+    inline constexpr const char* vendorName = "Tin Whistlers";
 
     /** Four characters, packed with the first one in the most significant byte. */
     inline constexpr char uniqueIdText[5] = "TiWh";
     inline constexpr std::int32_t uniqueId = fourCharacterCode (uniqueIdText);
 
-    inline constexpr std::int32_t version       = 1;
+    inline constexpr std::int32_t version = 1;
     inline constexpr std::int32_t vendorVersion = 1000;
 
-    inline constexpr int numInputs  = 0;
+    inline constexpr int numInputs = 0;
     inline constexpr int numOutputs = 2;
 
-    inline constexpr bool isSynth       = true;
-    inline constexpr bool hasEditor     = true;
+    inline constexpr bool isSynth = true;
+    inline constexpr bool hasEditor = true;
     inline constexpr bool programChunks = true;   // state travels as one opaque block
-    inline constexpr bool canReplacing  = true;
+    inline constexpr bool canReplacing = true;
 }

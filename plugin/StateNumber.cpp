@@ -7,7 +7,7 @@
 
 namespace
 {
-    bool isDigit (char c) noexcept   { return c >= '0' && c <= '9'; }
+    bool isDigit (char c) noexcept { return c >= '0' && c <= '9'; }
 
     bool isSpace (char c) noexcept
     {
@@ -49,13 +49,21 @@ namespace statenumber
 
         const char* const start = p;
         int digitCount = 0;
-        while (isDigit (*p)) { ++p; ++digitCount; }
+        while (isDigit (*p))
+        {
+            ++p;
+            ++digitCount;
+        }
 
         const char* point = p;
         if (*p == '.')
         {
             const char* q = p + 1;
-            while (isDigit (*q)) { ++q; ++digitCount; }
+            while (isDigit (*q))
+            {
+                ++q;
+                ++digitCount;
+            }
             if (digitCount > 0)
                 p = q;
         }

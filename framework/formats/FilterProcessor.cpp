@@ -37,7 +37,7 @@ const juce::String FilterProcessor::getName() const
 bool FilterProcessor::isBusesLayoutSupported (const BusesLayout& layouts) const
 {
     return layouts.getMainInputChannelSet().isDisabled()
-        && layouts.getMainOutputChannelSet() == juce::AudioChannelSet::stereo();
+           && layouts.getMainOutputChannelSet() == juce::AudioChannelSet::stereo();
 }
 
 //==============================================================================
@@ -71,10 +71,10 @@ juce::AudioProcessorEditor* FilterProcessor::createEditor()
 }
 
 //==============================================================================
-int FilterProcessor::getNumPrograms()                        { return filter->programCount(); }
-int FilterProcessor::getCurrentProgram()                     { return filter->currentProgram(); }
-void FilterProcessor::setCurrentProgram (int index)          { filter->selectProgram (index); }
-const juce::String FilterProcessor::getProgramName (int index)  { return filter->programName (index); }
+int FilterProcessor::getNumPrograms() { return filter->programCount(); }
+int FilterProcessor::getCurrentProgram() { return filter->currentProgram(); }
+void FilterProcessor::setCurrentProgram (int index) { filter->selectProgram (index); }
+const juce::String FilterProcessor::getProgramName (int index) { return filter->programName (index); }
 
 void FilterProcessor::changeProgramName (int index, const juce::String& newName)
 {

@@ -23,16 +23,16 @@ public:
 
     const juce::String getName() const override;
     bool isBusesLayoutSupported (const BusesLayout& layouts) const override;
-    bool acceptsMidi() const override              { return true; }
-    bool producesMidi() const override             { return false; }
-    bool isMidiEffect() const override             { return false; }
-    double getTailLengthSeconds() const override   { return 0.0; }
+    bool acceptsMidi() const override { return true; }
+    bool producesMidi() const override { return false; }
+    bool isMidiEffect() const override { return false; }
+    double getTailLengthSeconds() const override { return 0.0; }
 
     void prepareToPlay (double sampleRate, int maximumExpectedSamplesPerBlock) override;
     void releaseResources() override;
     void processBlock (juce::AudioBuffer<float>& buffer, juce::MidiBuffer& midi) override;
 
-    bool hasEditor() const override                { return true; }
+    bool hasEditor() const override { return true; }
     juce::AudioProcessorEditor* createEditor() override;
 
     int getNumPrograms() override;
@@ -44,7 +44,7 @@ public:
     void getStateInformation (juce::MemoryBlock& destination) override;
     void setStateInformation (const void* data, int sizeInBytes) override;
 
-    AudioFilterBase& getFilter() const noexcept    { return *filter; }
+    AudioFilterBase& getFilter() const noexcept { return *filter; }
 
 private:
     // The editor's edits: the processor stores the value, then the host is

@@ -20,7 +20,7 @@ namespace hostparameters
 
     struct Description
     {
-        const char* id;     // a C identifier: LV2 symbols must be
+        const char* id;   // a C identifier: LV2 symbols must be
         const char* name;
         Kind kind;
     };
@@ -32,6 +32,6 @@ namespace hostparameters
 
     /** The texts of the choices of the stepped kinds, lowest value first. */
     inline constexpr const char* waveShapeNames[] { "Sin", "Saw1", "Saw2", "Tri", "Sqr" };
-    inline constexpr const char* octaveNames[]    { "-1", "0", "+1" };
-    inline constexpr const char* arpNames[]       { "Off", "1", "2" };
+    inline constexpr const char* octaveNames[] { "-1", "0", "+1" };
+    inline constexpr const char* arpNames[] { "Off", "1", "2" };
 }

@@ -18,8 +18,8 @@ namespace
         switch (kind)
         {
             case Kind::threeSteps: return 3;
-            case Kind::waveShape:  return 5;
-            case Kind::toggle:     return 2;
+            case Kind::waveShape: return 5;
+            case Kind::toggle: return 2;
             case Kind::continuous: break;
         }
         return 0;
@@ -56,8 +56,8 @@ float SlotParameter::slotValueFor (Kind k, float hostValue) noexcept
     switch (k)
     {
         case Kind::threeSteps: return (float) nearestStep (hostValue, 3) * 0.5f;
-        case Kind::waveShape:  return (float) (1 + nearestStep (hostValue, 5));
-        case Kind::toggle:     return (float) nearestStep (hostValue, 2);
+        case Kind::waveShape: return (float) (1 + nearestStep (hostValue, 5));
+        case Kind::toggle: return (float) nearestStep (hostValue, 2);
         case Kind::continuous: break;
     }
     return floatrules::clampOr (hostValue, 0.0f, 1.0f, 0.0f);
@@ -106,8 +106,8 @@ int SlotParameter::getNumSteps() const
     return steps > 0 ? steps : AudioProcessorParameter::getNumSteps();
 }
 
-bool SlotParameter::isDiscrete() const   { return kind != Kind::continuous; }
-bool SlotParameter::isBoolean() const    { return kind == Kind::toggle; }
+bool SlotParameter::isDiscrete() const { return kind != Kind::continuous; }
+bool SlotParameter::isBoolean() const { return kind == Kind::toggle; }
 
 juce::String SlotParameter::getText (float normalisedValue, int maximumLength) const
 {

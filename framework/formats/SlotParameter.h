@@ -32,9 +32,9 @@ public:
     juce::String getText (float normalisedValue, int maximumLength) const override;
     float getValueForText (const juce::String& text) const override;
     juce::StringArray getAllValueStrings() const override;
-    juce::String getLabel() const override   { return {}; }
+    juce::String getLabel() const override { return {}; }
 
-    int getSlot() const noexcept             { return slot; }
+    int getSlot() const noexcept { return slot; }
 
     /** The slot value a host value stands for. */
     static float slotValueFor (hostparameters::Kind kind, float hostValue) noexcept;

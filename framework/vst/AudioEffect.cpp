@@ -54,18 +54,41 @@ vst::IntPtr AudioEffect::dispatcher (int opcode, int index, vst::IntPtr value, v
 
     switch (opcode)
     {
-        case vst::effOpen:            open(); return 0;
-        case vst::effClose:           close(); return 1;
-        case vst::effSetProgram:      if (value < numPrograms()) setProgram ((int) value); return 0;
-        case vst::effGetProgram:      return getProgram();
-        case vst::effSetProgramName:  if (text != nullptr) setProgramName (text); return 0;
-        case vst::effGetProgramName:  if (text != nullptr) getProgramName (text); return 0;
-        case vst::effGetParamLabel:   if (text != nullptr) getParameterLabel (index, text); return 0;
-        case vst::effGetParamDisplay: if (text != nullptr) getParameterDisplay (index, text); return 0;
-        case vst::effGetParamName:    if (text != nullptr) getParameterName (index, text); return 0;
-        case vst::effSetSampleRate:   setSampleRate (opt); return 0;
-        case vst::effSetBlockSize:    setBlockSize (value); return 0;
-        case vst::effMainsChanged:    if (value != 0) resume(); else suspend(); return 0;
+        case vst::effOpen: open(); return 0;
+        case vst::effClose: close(); return 1;
+        case vst::effSetProgram:
+            if (value < numPrograms())
+                setProgram ((int) value);
+            return 0;
+        case vst::effGetProgram: return getProgram();
+        case vst::effSetProgramName:
+            if (text != nullptr)
+                setProgramName (text);
+            return 0;
+        case vst::effGetProgramName:
+            if (text != nullptr)
+                getProgramName (text);
+            return 0;
+        case vst::effGetParamLabel:
+            if (text != nullptr)
+                getParameterLabel (index, text);
+            return 0;
+        case vst::effGetParamDisplay:
+            if (text != nullptr)
+                getParameterDisplay (index, text);
+            return 0;
+        case vst::effGetParamName:
+            if (text != nullptr)
+                getParameterName (index, text);
+            return 0;
+        case vst::effSetSampleRate: setSampleRate (opt); return 0;
+        case vst::effSetBlockSize: setBlockSize (value); return 0;
+        case vst::effMainsChanged:
+            if (value != 0)
+                resume();
+            else
+                suspend();
+            return 0;
 
         case vst::effEditGetRect:
         {
@@ -77,13 +100,13 @@ vst::IntPtr AudioEffect::dispatcher (int opcode, int index, vst::IntPtr value, v
             return (vst::IntPtr) rect;
         }
 
-        case vst::effEditOpen:        return openEditor (ptr) ? 1 : 0;
-        case vst::effEditClose:       closeEditor(); return 0;
-        case vst::effEditIdle:        idleEditor(); return 0;
-        case vst::effIdentify:        return vst::identifyReply;
-        case vst::effGetChunk:        return ptr != nullptr ? getChunk (static_cast<void**> (ptr), index != 0) : 0;
-        case vst::effSetChunk:        setChunk (ptr, value, index != 0); return 0;
-        default:                      return 0;
+        case vst::effEditOpen: return openEditor (ptr) ? 1 : 0;
+        case vst::effEditClose: closeEditor(); return 0;
+        case vst::effEditIdle: idleEditor(); return 0;
+        case vst::effIdentify: return vst::identifyReply;
+        case vst::effGetChunk: return ptr != nullptr ? getChunk (static_cast<void**> (ptr), index != 0) : 0;
+        case vst::effSetChunk: setChunk (ptr, value, index != 0); return 0;
+        default: return 0;
     }
 }
 
@@ -126,8 +149,13 @@ void AudioEffect::processEntry (AEffect* e, float** inputs, float** outputs, int
 {
     if (auto* self = fromEffect (e))
     {
-        try { self->process (inputs, outputs, numSamples); }
-        catch (...) {}
+        try
+        {
+            self->process (inputs, outputs, numSamples);
+        }
+        catch (...)
+        {
+        }
     }
 }
 
@@ -135,8 +163,13 @@ void AudioEffect::processReplacingEntry (AEffect* e, float** inputs, float** out
 {
     if (auto* self = fromEffect (e))
     {
-        try { self->processReplacing (inputs, outputs, numSamples); }
-        catch (...) {}
+        try
+        {
+            self->processReplacing (inputs, outputs, numSamples);
+        }
+        catch (...)
+        {
+        }
     }
 }
 
@@ -144,8 +177,13 @@ void AudioEffect::setParameterEntry (AEffect* e, int index, float value)
 {
     if (auto* self = fromEffect (e))
     {
-        try { self->setParameter (index, value); }
-        catch (...) {}
+        try
+        {
+            self->setParameter (index, value);
+        }
+        catch (...)
+        {
+        }
     }
 }
 
@@ -153,8 +191,13 @@ float AudioEffect::getParameterEntry (AEffect* e, int index)
 {
     if (auto* self = fromEffect (e))
     {
-        try { return self->getParameter (index); }
-        catch (...) {}
+        try
+        {
+            return self->getParameter (index);
+        }
+        catch (...)
+        {
+        }
     }
 
     return 0.0f;

@@ -17,14 +17,14 @@ public:
     explicit EditorCompWrapper (AudioFilterEditor* editorToHold);
     ~EditorCompWrapper() override;
 
-    AudioFilterEditor* getEditor() const noexcept  { return editor.get(); }
+    AudioFilterEditor* getEditor() const noexcept { return editor.get(); }
 
     /** Puts this component on the desktop as an undecorated native window
         inside the host's X11 window and shows it. False when there is no X
         display to put it on. */
     bool attachToHost (void* hostWindow);
 
-    bool isAttachedToHost() const noexcept  { return attached; }
+    bool isAttachedToHost() const noexcept { return attached; }
 
     void paint (juce::Graphics&) override;
     void childBoundsChanged (juce::Component*) override;

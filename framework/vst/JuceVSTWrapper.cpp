@@ -103,7 +103,9 @@ namespace
             if (start > 0)
             {
                 const auto lead = (unsigned char) local[start - 1];
-                const size_t needed = lead >= 0xf0 ? 4 : lead >= 0xe0 ? 3 : lead >= 0xc0 ? 2 : 1;
+                const size_t needed = lead >= 0xf0 ? 4 : lead >= 0xe0 ? 3
+                                                     : lead >= 0xc0   ? 2
+                                                                      : 1;
 
                 if (length - (start - 1) < needed)
                     length = start - 1;
@@ -195,7 +197,7 @@ void JuceVSTWrapper::prepareProcessor (bool keepPendingMidi)
         rate = defaultSampleRate;
 
     const auto block = (blockSize > 0 && blockSize <= AudioFilterBase::largestPreparedBlock) ? (int) blockSize
-                                                                             : defaultBlockSize;
+                                                                                             : defaultBlockSize;
     filter->prepare (rate, block);
 
     if (! keepPendingMidi)
@@ -402,17 +404,21 @@ int JuceVSTWrapper::getVendorVersion()
 
 int JuceVSTWrapper::canDo (const char* text)
 {
-    struct Capability { const char* name; int answer; };
+    struct Capability
+    {
+        const char* name;
+        int answer;
+    };
 
     // "receiveVstMidiEvents" carries its final s on purpose; the usual
     // singular spelling is answered 0 like any unknown text.
     static constexpr Capability capabilities[] = {
-        { "receiveVstEvents",      1 },
-        { "receiveVstMidiEvents",  1 },
-        { "receiveVstTimeInfo",    1 },
+        { "receiveVstEvents", 1 },
+        { "receiveVstMidiEvents", 1 },
+        { "receiveVstTimeInfo", 1 },
         { "conformsToWindowRules", 1 },
-        { "sendVstEvents",        -1 },
-        { "sendVstMidiEvent",     -1 },
+        { "sendVstEvents", -1 },
+        { "sendVstMidiEvent", -1 },
     };
 
     for (const auto& c : capabilities)
@@ -470,8 +476,8 @@ void JuceVSTWrapper::timerTick()
     const auto now = juce::Time::getMillisecondCounter();
 
     if (editorHost != nullptr && editorHost->isAttachedToHost() && ! guiBusy
-         && juce::ModifierKeys::currentModifiers.isAnyMouseButtonDown()
-         && now - lastHostIdleCall > hostIdleIntervalMs)
+        && juce::ModifierKeys::currentModifiers.isAnyMouseButtonDown()
+        && now - lastHostIdleCall > hostIdleIntervalMs)
     {
         lastHostIdleCall = now;
         const juce::ScopedValueSetter<bool> busy (guiBusy, true);

@@ -85,8 +85,8 @@ public:
     void closeEditor() override;
     void idleEditor() override;
 
-    AudioFilterBase* getFilter() const noexcept          { return filter.get(); }
-    EditorCompWrapper* getEditorHost() const noexcept    { return editorHost.get(); }
+    AudioFilterBase* getFilter() const noexcept { return filter.get(); }
+    EditorCompWrapper* getEditorHost() const noexcept { return editorHost.get(); }
     /** True while a block handed out by getChunk is kept for the host. */
     bool isHoldingChunk() const;
 

@@ -27,7 +27,7 @@ namespace
 
     struct LoopState
     {
-        std::mutex lifecycleLock;             // guards references and dispatcher
+        std::mutex lifecycleLock;   // guards references and dispatcher
         int references = 0;
         std::atomic<int> liveReferences { 0 };
         std::unique_ptr<BackgroundDispatcher> dispatcher;

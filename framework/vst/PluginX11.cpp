@@ -37,8 +37,8 @@ namespace
     bool anyMissing (const juce::XWindowSystemUtilities::Atoms& atoms) noexcept
     {
         return atoms.protocols == 0 || atoms.protocolList[0] == 0 || atoms.protocolList[1] == 0
-            || atoms.protocolList[2] == 0 || atoms.changeState == 0 || atoms.state == 0
-            || atoms.windowType == 0 || atoms.windowState == 0 || atoms.windowStateHidden == 0;
+               || atoms.protocolList[2] == 0 || atoms.changeState == 0 || atoms.state == 0
+               || atoms.windowType == 0 || atoms.windowState == 0 || atoms.windowStateHidden == 0;
     }
 }
 

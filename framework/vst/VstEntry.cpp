@@ -15,7 +15,7 @@ ZEPHYRINE_EXPORT AEffect* VSTPluginMain (audioMasterCallback hostCallback)
 
 // A C++ function cannot be called main and return a pointer; the assembler
 // name gives the symbol anyway.
-ZEPHYRINE_EXPORT AEffect* vstLegacyMain (audioMasterCallback hostCallback) asm ("main");
+ZEPHYRINE_EXPORT AEffect* vstLegacyMain (audioMasterCallback hostCallback) asm("main");
 ZEPHYRINE_EXPORT AEffect* vstLegacyMain (audioMasterCallback hostCallback)
 {
     return createVstEffect (hostCallback);

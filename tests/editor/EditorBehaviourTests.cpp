@@ -17,9 +17,7 @@ namespace
     juce::MouseEvent mouseAt (juce::Component& c, float x, juce::Point<float> downAt, bool dragged)
     {
         const auto now = juce::Time::getCurrentTime();
-        return { juce::Desktop::getInstance().getMainMouseSource(), { x, 8.0f }, juce::ModifierKeys::leftButtonModifier,
-                 juce::MouseInputSource::defaultPressure, 0.0f, 0.0f, 0.0f, 0.0f,
-                 &c, &c, now, downAt, now, 1, dragged };
+        return { juce::Desktop::getInstance().getMainMouseSource(), { x, 8.0f }, juce::ModifierKeys::leftButtonModifier, juce::MouseInputSource::defaultPressure, 0.0f, 0.0f, 0.0f, 0.0f, &c, &c, now, downAt, now, 1, dragged };
     }
 
     // Presses at the left edge and drags in small steps to the right edge.
@@ -115,21 +113,29 @@ TEST (EditorBehaviour, AStateLoadWinsOverTheWaveShapeEcho)
 TEST (EditorBehaviour, ControlsShowConstrainedValuesAndNeverCorrectTheProcessor)
 {
     Rig rig;
-    struct SlotValue { int slot; float value; };
+    struct SlotValue
+    {
+        int slot;
+        float value;
+    };
     const SlotValue stored[] { { 2, 0.25f }, { 13, 0.75f }, { 0, 1.7f }, { 1, -0.3f }, { 16, -0.7f }, { 17, 0.5f } };
 
     for (auto [slot, value] : stored)
         rig.filter.setParameterValue (slot, value);
 
     rig.openEditor();
-    EXPECT_EQ (rig.slider (2).getValue(), 0.5);   // Oct 0.25 snaps up to the middle
-    EXPECT_EQ (rig.slider (13).getValue(), 1.0);  // Arp 0.75 snaps to the right end
-    EXPECT_EQ (rig.slider (0).getValue(), 1.0);   // Disp 1.7 shows full
-    EXPECT_EQ (rig.slider (1).getValue(), 0.0);   // Rand -0.3 shows empty
-    EXPECT_TRUE (rig.toggle (0).getToggleState());   // -0.7 rounds to -1
-    EXPECT_FALSE (rig.toggle (1).getToggleState());  // 0.5 rounds to 0
+    EXPECT_EQ (rig.slider (2).getValue(), 0.5);       // Oct 0.25 snaps up to the middle
+    EXPECT_EQ (rig.slider (13).getValue(), 1.0);      // Arp 0.75 snaps to the right end
+    EXPECT_EQ (rig.slider (0).getValue(), 1.0);       // Disp 1.7 shows full
+    EXPECT_EQ (rig.slider (1).getValue(), 0.0);       // Rand -0.3 shows empty
+    EXPECT_TRUE (rig.toggle (0).getToggleState());    // -0.7 rounds to -1
+    EXPECT_FALSE (rig.toggle (1).getToggleState());   // 0.5 rounds to 0
 
-    struct SwitchCase { float value; bool on; };
+    struct SwitchCase
+    {
+        float value;
+        bool on;
+    };
     for (auto [value, on] : { SwitchCase { 0.51f, true }, { 2.5f, true }, { 0.5f, false }, { -0.5f, false }, { 1.5f, true } })
     {
         rig.filter.setParameterValue (16, value);

@@ -24,8 +24,7 @@ TEST (EditorLifetime, OpenAndCloseTwoHundredTimesWhileBlocksAreProcessed)
     std::atomic<bool> running { true };
     std::atomic<int> blocks { 0 };
 
-    std::thread audio ([&]
-    {
+    std::thread audio ([&] {
         juce::AudioBuffer<float> input (0, blockSize);
         juce::AudioBuffer<float> output (2, blockSize);
         juce::MidiBuffer midi;
@@ -64,7 +63,7 @@ TEST (EditorLifetime, OpenAndCloseTwoHundredTimesWhileBlocksAreProcessed)
                 rig.filter.setParameterValue (15, 1.0f + (float) (i % 5));
                 rig.filter.loadState (state.getData(), (int) state.getSize());
                 break;
-            default:  // painted, then refreshed by a delivered load
+            default:   // painted, then refreshed by a delivered load
                 editor.createComponentSnapshot (editor.getLocalBounds());
                 rig.filter.loadState (state.getData(), (int) state.getSize());
                 deliverPendingMessages();

@@ -62,7 +62,11 @@ namespace editortest
     struct Rig
     {
         Rig() { filter.setNativeCallbacks (&host); }
-        ~Rig() { closeEditor(); filter.setNativeCallbacks (nullptr); }
+        ~Rig()
+        {
+            closeEditor();
+            filter.setNativeCallbacks (nullptr);
+        }
 
         EditorComponent& openEditor()
         {
@@ -74,9 +78,9 @@ namespace editortest
         void closeEditor() { editor.reset(); }
 
         /** The box of slot 14 (index 0) or 15 (index 1). */
-        juce::ComboBox& box (int index) const     { return child<juce::ComboBox> (index); }
+        juce::ComboBox& box (int index) const { return child<juce::ComboBox> (index); }
         /** The slider of slot 0 to 13. */
-        juce::Slider& slider (int slot) const     { return child<juce::Slider> (2 + slot); }
+        juce::Slider& slider (int slot) const { return child<juce::Slider> (2 + slot); }
         /** The toggle of slot 16 (index 0) or 17 (index 1). */
         juce::ToggleButton& toggle (int index) const { return child<juce::ToggleButton> (16 + index); }
 

@@ -32,9 +32,14 @@ struct EngineRig
         sustain at full, unit volume. */
     void makeSine()
     {
-        set (14, 1.0f); set (15, 1.0f);
-        set (0, 0.5f);  set (7, 0.0f); set (1, 0.0f);
-        set (17, 0.0f); set (10, 1.0f); set (12, 1.0f);
+        set (14, 1.0f);
+        set (15, 1.0f);
+        set (0, 0.5f);
+        set (7, 0.0f);
+        set (1, 0.0f);
+        set (17, 0.0f);
+        set (10, 1.0f);
+        set (12, 1.0f);
     }
 
     std::vector<float> render (int numSamples)

@@ -14,7 +14,8 @@ TEST (ParameterBlock, DefaultsHaveTheirExactBits)
     const std::uint32_t bits[ParameterBlock::slotCount] = {
         0x3EA8D9D7, 0x3F31056C, 0x3F000000, 0x00000000, 0x3F51B3C0, 0x00000000,
         0x00000000, 0x3F000000, 0x00000000, 0x3EDF51AD, 0x00000000, 0x3D02B94E,
-        0x3DC415F4, 0x00000000, 0x40000000, 0x40000000, 0x3F800000, 0x3F800000 };
+        0x3DC415F4, 0x00000000, 0x40000000, 0x40000000, 0x3F800000, 0x3F800000
+    };
 
     ParameterBlock block;
     for (int i = 0; i < ParameterBlock::slotCount; ++i)

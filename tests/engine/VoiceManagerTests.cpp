@@ -125,8 +125,7 @@ TEST (VoiceManager, HoldBufferSplits)
 
 TEST (VoiceManager, OutputDoesNotDependOnTheBlockSizes)
 {
-    auto play = [] (auto nextBlockSize)
-    {
+    auto play = [] (auto nextBlockSize) {
         EngineRig rig;
         std::vector<float> all;
         int position = 0;
@@ -168,8 +167,7 @@ TEST (VoiceManager, UnclippedSumOfNineVoices)
 // bit, on every path, with the filter on and off.
 TEST (VoiceManager, SideBySideRenderingEqualsVoiceByVoice)
 {
-    auto play = [] (voicelanes::Path path, float filter)
-    {
+    auto play = [] (voicelanes::Path path, float filter) {
         voicelanes::limitPath (path);
         EngineRig rig;
         rig.set (17, filter);

@@ -66,9 +66,14 @@ TEST (Voice, StartSetsPitchAndHold)
 TEST (Voice, SineSettingSoundsAtTheNoteFrequency)
 {
     VoiceRig rig;
-    rig.set (14, 1.0f); rig.set (15, 1.0f);
-    rig.set (0, 0.5f);  rig.set (7, 0.0f); rig.set (1, 0.0f);
-    rig.set (17, 0.0f); rig.set (10, 1.0f); rig.set (12, 1.0f);
+    rig.set (14, 1.0f);
+    rig.set (15, 1.0f);
+    rig.set (0, 0.5f);
+    rig.set (7, 0.0f);
+    rig.set (1, 0.0f);
+    rig.set (17, 0.0f);
+    rig.set (10, 1.0f);
+    rig.set (12, 1.0f);
     rig.voice.start (440.0f, 69, 0, 44100.0f, 2);
 
     const auto out = rig.render (2000);
@@ -113,8 +118,10 @@ TEST (Voice, FilterHasUnityGainAtDcAndResumesItsState)
         EXPECT_LT (Voice::filterCoefficientFor (rate), 2.0f);
 
     // A constant wave: the square in both halves has a flat top.
-    rig.set (14, 5.0f); rig.set (15, 5.0f);
-    rig.set (10, 1.0f); rig.set (12, 1.0f);
+    rig.set (14, 5.0f);
+    rig.set (15, 5.0f);
+    rig.set (10, 1.0f);
+    rig.set (12, 1.0f);
     rig.voice.start (1.0f, 0, 0, 44100.0f, 2);   // 1 Hz: the first half lasts half a second
     rig.render (200);
     EXPECT_NEAR (rig.voice.getFilterState2(), 32430.0f / 32768.0f, 1e-4);

@@ -14,7 +14,11 @@
     state block the plug-in keeps. */
 namespace formathost
 {
-    enum class Format { vst3, lv2 };
+    enum class Format
+    {
+        vst3,
+        lv2
+    };
 
     const char* nameOf (Format format) noexcept;
 

@@ -43,19 +43,19 @@ namespace
         const auto parameters = formathost::slotParameters (format, *instance);
         if (parameters.empty())
             return {};
-        walk (sizes,
-              [&] (int slot, float value) { parameters.at ((size_t) slot)->setValue (hostValue (slot, value)); },
-              [&] (int size, const Events& events)
-              {
-                  juce::AudioBuffer<float> block (buffer.getArrayOfWritePointers(), 2, size);
-                  block.clear();
-                  midiBuffer.clear();
-                  for (const auto& [position, bytes] : events)
-                      midiBuffer.addEvent (bytes.data(), 3, position);
-                  instance->processBlock (block, midiBuffer);
-                  out.insert (out.end(), block.getReadPointer (0), block.getReadPointer (0) + size);
-                  out.insert (out.end(), block.getReadPointer (1), block.getReadPointer (1) + size);
-              });
+        walk (
+            sizes,
+            [&] (int slot, float value) { parameters.at ((size_t) slot)->setValue (hostValue (slot, value)); },
+            [&] (int size, const Events& events) {
+                juce::AudioBuffer<float> block (buffer.getArrayOfWritePointers(), 2, size);
+                block.clear();
+                midiBuffer.clear();
+                for (const auto& [position, bytes] : events)
+                    midiBuffer.addEvent (bytes.data(), 3, position);
+                instance->processBlock (block, midiBuffer);
+                out.insert (out.end(), block.getReadPointer (0), block.getReadPointer (0) + size);
+                out.insert (out.end(), block.getReadPointer (1), block.getReadPointer (1) + size);
+            });
         instance->releaseResources();
         return out;
     }
@@ -96,9 +96,8 @@ namespace
 TEST (Formats, DescribeAnInstrumentWithEighteenDistinctParameters)
 {
     const std::map<int, std::pair<const char*, int>> expected {
-        { 0, { "Disp", 0 } }, { 2, { "Oct", 3 } }, { 3, { "Osc A", 0 } }, { 8, { "Amp A", 0 } },
-        { 13, { "Arp", 3 } }, { 14, { "P1 Wave", 5 } }, { 15, { "P2 Wave", 5 } },
-        { 16, { "Crush", 2 } }, { 17, { "Filter", 2 } } };
+        { 0, { "Disp", 0 } }, { 2, { "Oct", 3 } }, { 3, { "Osc A", 0 } }, { 8, { "Amp A", 0 } }, { 13, { "Arp", 3 } }, { 14, { "P1 Wave", 5 } }, { 15, { "P2 Wave", 5 } }, { 16, { "Crush", 2 } }, { 17, { "Filter", 2 } }
+    };
 
     for (auto format : formats)
     {

@@ -29,20 +29,36 @@ namespace phrase
         float value = 0.0f;
     };
 
-    inline Step midi (int time, std::uint8_t a, std::uint8_t b, std::uint8_t c)   { return { time, { a, b, c } }; }
-    inline Step write (int time, int slot, float value)                          { return { time, { 0, 0, 0 }, slot, value }; }
+    inline Step midi (int time, std::uint8_t a, std::uint8_t b, std::uint8_t c) { return { time, { a, b, c } }; }
+    inline Step write (int time, int slot, float value) { return { time, { 0, 0, 0 }, slot, value }; }
 
     // Notes on several channels, a velocity-0 note-on, pitch bends, controller
     // 123 in mid-phrase, and writes of every kind of parameter, Oct among them.
     inline const std::vector<Step> steps {
-        midi (0, 0x90, 60, 100), midi (700, 0x91, 64, 80), midi (700, 0x90, 67, 127),
-        midi (5000, 0xe0, 0x10, 0x50), write (9000, 0, 0.8f), write (9000, 7, 0.1f),
-        midi (14000, 0x80, 60, 0), midi (16000, 0x90, 64, 0), write (17000, 14, 5.0f),
-        midi (20000, 0xb0, 123, 0), midi (20001, 0x90, 72, 90), write (26000, 16, 0.0f),
-        write (30000, 2, 1.0f), midi (31000, 0x90, 48, 100), write (36000, 13, 0.5f),
-        write (36000, 17, 0.0f), write (36000, 15, 4.0f), midi (37000, 0x92, 55, 60),
-        midi (45000, 0xe0, 0x00, 0x40), write (47000, 12, 0.3f), midi (52000, 0x90, 76, 110),
-        midi (60000, 0xb5, 123, 0), midi (60500, 0x90, 40, 100), midi (70000, 0x80, 40, 64),
+        midi (0, 0x90, 60, 100),
+        midi (700, 0x91, 64, 80),
+        midi (700, 0x90, 67, 127),
+        midi (5000, 0xe0, 0x10, 0x50),
+        write (9000, 0, 0.8f),
+        write (9000, 7, 0.1f),
+        midi (14000, 0x80, 60, 0),
+        midi (16000, 0x90, 64, 0),
+        write (17000, 14, 5.0f),
+        midi (20000, 0xb0, 123, 0),
+        midi (20001, 0x90, 72, 90),
+        write (26000, 16, 0.0f),
+        write (30000, 2, 1.0f),
+        midi (31000, 0x90, 48, 100),
+        write (36000, 13, 0.5f),
+        write (36000, 17, 0.0f),
+        write (36000, 15, 4.0f),
+        midi (37000, 0x92, 55, 60),
+        midi (45000, 0xe0, 0x00, 0x40),
+        write (47000, 12, 0.3f),
+        midi (52000, 0x90, 76, 110),
+        midi (60000, 0xb5, 123, 0),
+        midi (60500, 0x90, 40, 100),
+        midi (70000, 0x80, 40, 64),
     };
 
     inline std::vector<int> randomBlockSizes (unsigned seed)

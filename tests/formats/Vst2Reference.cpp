@@ -7,57 +7,57 @@
 
 namespace phrase
 {
-namespace
-{
-    std::unique_ptr<vsthost::Plugin> open()
+    namespace
     {
-        auto loaded = vsthost::Plugin::load (ZEPHYRINE_VST_PATH);
-        if (! loaded)
+        std::unique_ptr<vsthost::Plugin> open()
         {
-            ADD_FAILURE() << loaded.message;
-            return {};
+            auto loaded = vsthost::Plugin::load (ZEPHYRINE_VST_PATH);
+            if (! loaded)
+            {
+                ADD_FAILURE() << loaded.message;
+                return {};
+            }
+            loaded.plugin->open();
+            loaded.plugin->setSampleRate (sampleRate);
+            loaded.plugin->setBlockSize (maxBlock);
+            return std::move (loaded.plugin);
         }
-        loaded.plugin->open();
-        loaded.plugin->setSampleRate (sampleRate);
-        loaded.plugin->setBlockSize (maxBlock);
-        return std::move (loaded.plugin);
     }
-}
 
-Render renderVst2 (const std::vector<int>& sizes, const std::vector<std::uint8_t>& state)
-{
-    auto plugin = open();
-    if (plugin == nullptr)
-        return {};
-    if (! state.empty())
-        plugin->setChunk (state);
-    plugin->setActive (true);
+    Render renderVst2 (const std::vector<int>& sizes, const std::vector<std::uint8_t>& state)
+    {
+        auto plugin = open();
+        if (plugin == nullptr)
+            return {};
+        if (! state.empty())
+            plugin->setChunk (state);
+        plugin->setActive (true);
 
-    Render out;
-    std::vector<float> left (maxBlock), right (maxBlock);
-    float* outputs[2] = { left.data(), right.data() };
-    walk (sizes,
-          [&] (int slot, float value) { plugin->setParameter (slot, value); },
-          [&] (int size, const Events& events)
-          {
-              std::vector<vsthost::MidiEvent> midiEvents;
-              for (const auto& [position, bytes] : events)
-                  midiEvents.push_back ({ position, { bytes[0], bytes[1], bytes[2] } });
-              if (! midiEvents.empty())
-                  plugin->sendMidi (midiEvents);
-              plugin->processReplacing (nullptr, outputs, size);
-              out.insert (out.end(), left.begin(), left.begin() + size);
-              out.insert (out.end(), right.begin(), right.begin() + size);
-          });
-    return out;
-}
+        Render out;
+        std::vector<float> left (maxBlock), right (maxBlock);
+        float* outputs[2] = { left.data(), right.data() };
+        walk (
+            sizes,
+            [&] (int slot, float value) { plugin->setParameter (slot, value); },
+            [&] (int size, const Events& events) {
+                std::vector<vsthost::MidiEvent> midiEvents;
+                for (const auto& [position, bytes] : events)
+                    midiEvents.push_back ({ position, { bytes[0], bytes[1], bytes[2] } });
+                if (! midiEvents.empty())
+                    plugin->sendMidi (midiEvents);
+                plugin->processReplacing (nullptr, outputs, size);
+                out.insert (out.end(), left.begin(), left.begin() + size);
+                out.insert (out.end(), right.begin(), right.begin() + size);
+            });
+        return out;
+    }
 
-std::vector<std::uint8_t> vst2RoundTrip (const std::vector<std::uint8_t>& block)
-{
-    auto plugin = open();
-    if (plugin == nullptr)
-        return {};
-    plugin->setChunk (block);
-    return plugin->getChunk();
-}
+    std::vector<std::uint8_t> vst2RoundTrip (const std::vector<std::uint8_t>& block)
+    {
+        auto plugin = open();
+        if (plugin == nullptr)
+            return {};
+        plugin->setChunk (block);
+        return plugin->getChunk();
+    }
 }

@@ -47,34 +47,74 @@ namespace
 
 extern "C"
 {
-    void* malloc (std::size_t n)                          { count(); return __libc_malloc (n); }
-    void* calloc (std::size_t n, std::size_t size)        { count(); return __libc_calloc (n, size); }
-    void* realloc (void* p, std::size_t n)                { count(); return __libc_realloc (p, n); }
-    void* memalign (std::size_t a, std::size_t n)         { count(); return __libc_memalign (a, n); }
-    void* aligned_alloc (std::size_t a, std::size_t n)    { count(); return __libc_memalign (a, n); }
+    void* malloc (std::size_t n)
+    {
+        count();
+        return __libc_malloc (n);
+    }
+    void* calloc (std::size_t n, std::size_t size)
+    {
+        count();
+        return __libc_calloc (n, size);
+    }
+    void* realloc (void* p, std::size_t n)
+    {
+        count();
+        return __libc_realloc (p, n);
+    }
+    void* memalign (std::size_t a, std::size_t n)
+    {
+        count();
+        return __libc_memalign (a, n);
+    }
+    void* aligned_alloc (std::size_t a, std::size_t n)
+    {
+        count();
+        return __libc_memalign (a, n);
+    }
     int posix_memalign (void** p, std::size_t a, std::size_t n)
     {
         count();
         *p = __libc_memalign (a, n);
         return *p != nullptr ? 0 : 12;   // ENOMEM
     }
-    void free (void* p)                                   { __libc_free (p); }
+    void free (void* p) { __libc_free (p); }
 }
 
-void* operator new (std::size_t n)                                         { return allocate (n); }
-void* operator new[] (std::size_t n)                                       { return allocate (n); }
-void* operator new (std::size_t n, std::align_val_t a)                     { return allocate (n, (std::size_t) a); }
-void* operator new[] (std::size_t n, std::align_val_t a)                   { return allocate (n, (std::size_t) a); }
-void* operator new (std::size_t n, const std::nothrow_t&) noexcept         { try { return allocate (n); } catch (...) { return nullptr; } }
-void* operator new[] (std::size_t n, const std::nothrow_t&) noexcept       { try { return allocate (n); } catch (...) { return nullptr; } }
-void operator delete (void* p) noexcept                                    { __libc_free (p); }
-void operator delete[] (void* p) noexcept                                  { __libc_free (p); }
-void operator delete (void* p, std::size_t) noexcept                       { __libc_free (p); }
-void operator delete[] (void* p, std::size_t) noexcept                     { __libc_free (p); }
-void operator delete (void* p, std::align_val_t) noexcept                  { __libc_free (p); }
-void operator delete[] (void* p, std::align_val_t) noexcept                { __libc_free (p); }
-void operator delete (void* p, std::size_t, std::align_val_t) noexcept     { __libc_free (p); }
-void operator delete[] (void* p, std::size_t, std::align_val_t) noexcept   { __libc_free (p); }
+void* operator new (std::size_t n) { return allocate (n); }
+void* operator new[] (std::size_t n) { return allocate (n); }
+void* operator new (std::size_t n, std::align_val_t a) { return allocate (n, (std::size_t) a); }
+void* operator new[] (std::size_t n, std::align_val_t a) { return allocate (n, (std::size_t) a); }
+void* operator new (std::size_t n, const std::nothrow_t&) noexcept
+{
+    try
+    {
+        return allocate (n);
+    }
+    catch (...)
+    {
+        return nullptr;
+    }
+}
+void* operator new[] (std::size_t n, const std::nothrow_t&) noexcept
+{
+    try
+    {
+        return allocate (n);
+    }
+    catch (...)
+    {
+        return nullptr;
+    }
+}
+void operator delete (void* p) noexcept { __libc_free (p); }
+void operator delete[] (void* p) noexcept { __libc_free (p); }
+void operator delete (void* p, std::size_t) noexcept { __libc_free (p); }
+void operator delete[] (void* p, std::size_t) noexcept { __libc_free (p); }
+void operator delete (void* p, std::align_val_t) noexcept { __libc_free (p); }
+void operator delete[] (void* p, std::align_val_t) noexcept { __libc_free (p); }
+void operator delete (void* p, std::size_t, std::align_val_t) noexcept { __libc_free (p); }
+void operator delete[] (void* p, std::size_t, std::align_val_t) noexcept { __libc_free (p); }
 
 TEST (RealTime, BlockCallAllocatesNothing)
 {
@@ -102,13 +142,14 @@ TEST (RealTime, BlockCallAllocatesNothing)
         for (int k = (int) (random() % 12); --k >= 0;)
         {
             const int at = size > 0 ? (int) (random() % (unsigned) size) : 0;
-            const juce::uint8 kinds[][3] = { { 0x90, 30, 100 }, { 0x80, 30, 0 }, { 0x90, 30, 0 },
-                                             { 0xb0, 123, 0 }, { 0xe0, 0, 64 }, { 0xb0, 64, 127 }, { 0xc0, 3, 0 } };
+            const juce::uint8 kinds[][3] = { { 0x90, 30, 100 }, { 0x80, 30, 0 }, { 0x90, 30, 0 }, { 0xb0, 123, 0 }, { 0xe0, 0, 64 }, { 0xb0, 64, 127 }, { 0xc0, 3, 0 } };
             juce::uint8 bytes[3];
             std::memcpy (bytes, kinds[random() % std::size (kinds)], 3);
             bytes[0] = (juce::uint8) (bytes[0] | (random() % 16));
-            if (bytes[0] < 0xb0) bytes[1] = (juce::uint8) (24 + random() % 80);
-            if (bytes[0] >= 0xe0) bytes[1] = (juce::uint8) (random() % 128);
+            if (bytes[0] < 0xb0)
+                bytes[1] = (juce::uint8) (24 + random() % 80);
+            if (bytes[0] >= 0xe0)
+                bytes[1] = (juce::uint8) (random() % 128);
             rig.midi.addEvent (bytes, (bytes[0] & 0xf0) == 0xc0 ? 2 : 3, at);
         }
         if (n % 500 == 0)

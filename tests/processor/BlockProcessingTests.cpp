@@ -13,11 +13,17 @@ namespace
     bool sameSamples (const juce::AudioBuffer<float>& a, const juce::AudioBuffer<float>& b, int channelA, int channelB)
     {
         return a.getNumSamples() == b.getNumSamples()
-            && std::memcmp (a.getReadPointer (channelA), b.getReadPointer (channelB),
-                            sizeof (float) * (size_t) a.getNumSamples()) == 0;
+               && std::memcmp (a.getReadPointer (channelA), b.getReadPointer (channelB),
+                               sizeof (float) * (size_t) a.getNumSamples())
+                      == 0;
     }
 
-    enum class NoteState { none, held, released };
+    enum class NoteState
+    {
+        none,
+        held,
+        released
+    };
 
     NoteState noteState (const ProcessorRig& rig, int note)
     {
@@ -58,18 +64,17 @@ TEST (MidiDispatch, AllNotesOffCutsOnlyEarlierNotes)
     EXPECT_EQ (noteState (rig, 64), NoteState::held);
 
     // Other controllers, program change and pressure leave the note alone.
-    rig.block (256, { controller (0, 120, 0), controller (1, 121, 0), controller (2, 64, 127),
-                      { 3, { 0xc0, 5 } }, { 4, { 0xd0, 90 } }, { 5, { 0xa0, 64, 90 } } });
+    rig.block (256, { controller (0, 120, 0), controller (1, 121, 0), controller (2, 64, 127), { 3, { 0xc0, 5 } }, { 4, { 0xd0, 90 } }, { 5, { 0xa0, 64, 90 } } });
     EXPECT_EQ (rig.activeVoices(), 1);
 }
 
 TEST (MidiDispatch, ShortAndMalformedMessagesAreIgnored)
 {
     ProcessorRig rig;
-    rig.block (128, { { 0, { 0x90 } }, { 1, { 0x90, 60 } },    // cut short
-                      { 2, { 0x90, 0xc0, 100 } },               // data bytes above 127
+    rig.block (128, { { 0, { 0x90 } }, { 1, { 0x90, 60 } },   // cut short
+                      { 2, { 0x90, 0xc0, 100 } },             // data bytes above 127
                       { 3, { 0x90, 60, 0x85 } },
-                      { 4, { 0xf0, 0x90, 60, 100, 0xf7 } } });  // note bytes inside system exclusive
+                      { 4, { 0xf0, 0x90, 60, 100, 0xf7 } } });   // note bytes inside system exclusive
     EXPECT_EQ (rig.activeVoices(), 0);
 
     rig.block (128, { pitchWheel (0, 0) });
@@ -117,8 +122,8 @@ TEST (MidiDispatch, EmptyBlockStillDispatchesAndEmptiesTheBuffer)
 TEST (Crush, QuantiserSteps)
 {
     EXPECT_EQ (crush::quantise (0.02f), 0.03125f);
-    EXPECT_EQ (crush::quantise (0.015625f), 0.0f);     // tie to even
-    EXPECT_EQ (crush::quantise (0.046875f), 0.0625f);  // tie to even
+    EXPECT_EQ (crush::quantise (0.015625f), 0.0f);      // tie to even
+    EXPECT_EQ (crush::quantise (0.046875f), 0.0625f);   // tie to even
     EXPECT_EQ (crush::quantise (-0.015625f), 0.0f);
     EXPECT_EQ (crush::quantise (-0.05f), -0.0625f);
     EXPECT_EQ (crush::quantise (0.0f), 0.0f);
@@ -135,7 +140,7 @@ TEST (Crush, QuantiserSteps)
     EXPECT_TRUE (crush::isOn (0.5000001f));
     EXPECT_TRUE (crush::isOn (-0.51f));
     EXPECT_TRUE (crush::isOn (1.0f));
-    EXPECT_TRUE (crush::isOn (1.0e30f));          // low bits of the rounding would say 0
+    EXPECT_TRUE (crush::isOn (1.0e30f));   // low bits of the rounding would say 0
     EXPECT_TRUE (crush::isOn (-1.0e30f));
     EXPECT_TRUE (crush::isOn (4294967296.0f));
     EXPECT_TRUE (crush::isOn (std::numeric_limits<float>::infinity()));
@@ -144,8 +149,7 @@ TEST (Crush, QuantiserSteps)
 
 TEST (Crush, AppliedToTheBlockWhenSwitchedOn)
 {
-    const auto run = [] (float crushValue)
-    {
+    const auto run = [] (float crushValue) {
         ProcessorRig rig;
         rig.filter->setParameterValue (ParameterBlock::vol, 0.7f);
         rig.filter->setParameterValue (ParameterBlock::crush, crushValue);
@@ -153,8 +157,7 @@ TEST (Crush, AppliedToTheBlockWhenSwitchedOn)
         return rig.block (2048);
     };
 
-    const auto onSteps = [] (const juce::AudioBuffer<float>& b)
-    {
+    const auto onSteps = [] (const juce::AudioBuffer<float>& b) {
         for (int i = 0; i < b.getNumSamples(); ++i)
             if (b.getSample (0, i) * 32.0f != std::round (b.getSample (0, i) * 32.0f))
                 return false;
@@ -259,8 +262,7 @@ TEST (Output, IndependentOfBlockSegmentation)
     // rest, so any segmentation gives the same samples; events placed on a
     // boundary common to both take effect at the same sample.
     constexpr int total = 6912;   // 12 × (512 + 64)
-    const auto play = [] (std::initializer_list<int> pattern)
-    {
+    const auto play = [] (std::initializer_list<int> pattern) {
         ProcessorRig rig (44100.0, 64);
         std::vector<float> out;
         bool first = true;
@@ -269,9 +271,9 @@ TEST (Output, IndependentOfBlockSegmentation)
             {
                 std::initializer_list<TestEvent> none {};
                 const int at = (int) out.size();
-                const auto b = first ? rig.block (size, { noteOn (0, 48), noteOn (0, 55) })
-                             : at == 2304 ? rig.block (size, { noteOff (0, 48) })
-                             : rig.block (size, none);
+                const auto b = first        ? rig.block (size, { noteOn (0, 48), noteOn (0, 55) })
+                               : at == 2304 ? rig.block (size, { noteOff (0, 48) })
+                                            : rig.block (size, none);
                 first = false;
                 out.insert (out.end(), b.getReadPointer (0), b.getReadPointer (0) + size);
             }
@@ -285,8 +287,7 @@ TEST (Output, IndependentOfBlockSegmentation)
     EXPECT_EQ (steady, alternating);
 
     // Without events after the first block, even odd sizes and empty blocks agree.
-    const auto sound = [] (std::initializer_list<int> pattern)
-    {
+    const auto sound = [] (std::initializer_list<int> pattern) {
         ProcessorRig rig (48000.0, 333);
         rig.block (64, { noteOn (0, 60) });
         std::vector<float> out;

@@ -33,11 +33,11 @@ namespace
         float value = 0.0f;
     };
 
-    Step on (int t, int note, int velocity = 100)  { return { t, 0x90, note, velocity }; }
-    Step off (int t, int note)                      { return { t, 0x80, note, 64 }; }
-    Step wheel (int t, int position)                { return { t, 0xe0, position & 127, position >> 7 }; }
-    Step allOff (int t)                             { return { t, 0xb0, 123, 0 }; }
-    Step set (int t, int slot, float value)         { return { t, 0, slot, 0, value }; }
+    Step on (int t, int note, int velocity = 100) { return { t, 0x90, note, velocity }; }
+    Step off (int t, int note) { return { t, 0x80, note, 64 }; }
+    Step wheel (int t, int position) { return { t, 0xe0, position & 127, position >> 7 }; }
+    Step allOff (int t) { return { t, 0xb0, 123, 0 }; }
+    Step set (int t, int slot, float value) { return { t, 0, slot, 0, value }; }
 
     struct Scenario
     {
@@ -116,8 +116,7 @@ namespace
             for (int i = 0; i < n; ++i)
             {
                 hasher.add (out.getSample (0, i));
-                channelsAgree = channelsAgree && std::bit_cast<std::uint32_t> (out.getSample (1, i))
-                                                     == std::bit_cast<std::uint32_t> (out.getSample (0, i));
+                channelsAgree = channelsAgree && std::bit_cast<std::uint32_t> (out.getSample (1, i)) == std::bit_cast<std::uint32_t> (out.getSample (0, i));
             }
         }
         return hasher.h;
@@ -133,8 +132,7 @@ namespace
     std::vector<Scenario> scenarios()
     {
         std::vector<Scenario> list;
-        auto add = [&list] (std::string name, double rate, int block, int length, std::vector<Step> steps)
-        {
+        auto add = [&list] (std::string name, double rate, int block, int length, std::vector<Step> steps) {
             list.push_back ({ std::move (name), rate, block, length, std::move (steps) });
         };
 

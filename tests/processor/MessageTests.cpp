@@ -17,8 +17,8 @@ namespace
 {
     struct GuiEnvironment : public ::testing::Environment
     {
-        void SetUp() override     { gui = std::make_unique<juce::ScopedJuceInitialiser_GUI>(); }
-        void TearDown() override  { gui.reset(); }
+        void SetUp() override { gui = std::make_unique<juce::ScopedJuceInitialiser_GUI>(); }
+        void TearDown() override { gui.reset(); }
         std::unique_ptr<juce::ScopedJuceInitialiser_GUI> gui;
     };
 

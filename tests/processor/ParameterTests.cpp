@@ -47,9 +47,8 @@ TEST (Parameters, TextsArePrintfNineDigitsInAnyLocale)
     EXPECT_EQ (filter.parameterText (3), "0");
 
     const std::pair<float, const char*> cases[] = {
-        { 0.25f, "0.25" }, { 1.0e-5f, "9.99999975e-06" }, { 0.0000152587890625f, "1.52587891e-05" }, { 0.1f, "0.100000001" }, { 1.0e9f, "1e+09" },
-        { 123456789.0f, "123456792" }, { -0.0f, "-0" }, { 0.0001f, "9.99999975e-05" },
-        { std::numeric_limits<float>::infinity(), "inf" } };
+        { 0.25f, "0.25" }, { 1.0e-5f, "9.99999975e-06" }, { 0.0000152587890625f, "1.52587891e-05" }, { 0.1f, "0.100000001" }, { 1.0e9f, "1e+09" }, { 123456789.0f, "123456792" }, { -0.0f, "-0" }, { 0.0001f, "9.99999975e-05" }, { std::numeric_limits<float>::infinity(), "inf" }
+    };
     for (auto [value, text] : cases)
     {
         filter.setParameterValue (5, value);
@@ -91,8 +90,7 @@ TEST (Parameters, TextsAndStatesIgnoreTheHostLocale)
 TEST (Parameters, WritesAnnounceTheClampedSlot)
 {
     ProcessorRig rig;
-    const auto filterOff = [&rig]
-    {
+    const auto filterOff = [&rig] {
         for (const auto& v : rig.voices().getVoices())
             if (v.isFilterOn())
                 return false;
@@ -100,9 +98,9 @@ TEST (Parameters, WritesAnnounceTheClampedSlot)
     };
 
     ASSERT_FALSE (filterOff());
-    rig.filter->setParameterValue (25, 0.0f);          // stores into slot 17 ...
+    rig.filter->setParameterValue (25, 0.0f);   // stores into slot 17 ...
     EXPECT_EQ (rig.filter->parameterValue (17), 0.0f);
-    EXPECT_TRUE (filterOff());                          // ... and the voices hear of slot 17
+    EXPECT_TRUE (filterOff());   // ... and the voices hear of slot 17
     rig.filter->setParameterValue (std::numeric_limits<int>::max(), 1.0f);
     EXPECT_FALSE (filterOff());
 

@@ -105,4 +105,4 @@ inline double peak (const float* samples, int count)
     return p;
 }
 
-inline double peak (const std::vector<float>& s)  { return peak (s.data(), (int) s.size()); }
+inline double peak (const std::vector<float>& s) { return peak (s.data(), (int) s.size()); }

@@ -77,7 +77,8 @@ TEST (State, SaveLoadSaveReproducesEverySlot)
         for (int i = 0; i < 18; ++i)
         {
             float v;
-            do v = std::bit_cast<float> ((std::uint32_t) random());
+            do
+                v = std::bit_cast<float> ((std::uint32_t) random());
             while (! std::isfinite (v));
             source.setParameterValue (i, v);
         }
@@ -105,17 +106,17 @@ TEST (State, RejectedBlocksChangeNothing)
     const std::vector<juce::uint8> rejected[] = {
         std::vector<juce::uint8> { 0x56, 0x43, 0x32, 0x21, 0xc3, 0, 0, 0 },
         wrongMagic,
-        blockAround (defaultText, 0),                                   // zero length field
-        blockAround (defaultText, 0x80000000u),                         // 2^31: no text at all
+        blockAround (defaultText, 0),             // zero length field
+        blockAround (defaultText, 0x80000000u),   // 2^31: no text at all
         blockAround (defaultText, 0xffffffffu),
-        blockAround (defaultText, 60),                                  // cut inside the attributes
-        blockAround (defaultText.substr (0, 100)),                      // cut after a closing quote
+        blockAround (defaultText, 60),               // cut inside the attributes
+        blockAround (defaultText.substr (0, 100)),   // cut after a closing quote
         blockAround ("<settings 0=\"1\"/>"),
-        blockAround ("<t_SETTINGS 0=\"1\" 1=\"2\">"),                   // never closed
+        blockAround ("<t_SETTINGS 0=\"1\" 1=\"2\">"),   // never closed
         blockAround ("not xml at all>"),
         blockAround ("<!DOCTYPE t [<!ENTITY a \"X&a;\">]><t_SETTINGS 0=\"&a;\"/>"),   // endless expansion
         blockAround (std::string ("\0<t_SETTINGS/>", 14)),
-        blockAround ("<t_SETTINGS 0=\"1\"><?x?>y</t_SETTINGS>"),      // the parser would loop for ever
+        blockAround ("<t_SETTINGS 0=\"1\"><?x?>y</t_SETTINGS>"),   // the parser would loop for ever
     };
 
     for (const auto& b : rejected)
@@ -138,7 +139,7 @@ TEST (State, TolerantLoading)
     // Element name ignoring case; a missing attribute reads 0, not the default.
     rig.block (128, { noteOn (0, 60), pitchWheel (0, 0) });
     load (*rig.filter, std::string ("<T_Settings 16=\"0\"/>"));
-    EXPECT_EQ (rig.activeVoices(), 0);                         // a load silences
+    EXPECT_EQ (rig.activeVoices(), 0);   // a load silences
     EXPECT_EQ ((float) rig.filter->getParameterBlock().pitchBend, -1.0f);
     for (int i = 0; i < 18; ++i)
         EXPECT_EQ (std::bit_cast<std::uint32_t> (rig.filter->parameterValue (i)), 0u) << i;
@@ -227,18 +228,22 @@ TEST (State, FuzzedBlocksNeverCorruptTheSlots)
         {
             case 0:   // random bytes, often with the magic
                 b.resize (random() % 64);
-                for (auto& x : b) x = (juce::uint8) random();
-                if (b.size() > 4 && random() % 2 == 0) std::memcpy (b.data(), validBytes, 4);
+                for (auto& x : b)
+                    x = (juce::uint8) random();
+                if (b.size() > 4 && random() % 2 == 0)
+                    std::memcpy (b.data(), validBytes, 4);
                 break;
             case 1:   // a few bytes changed
                 for (int k = 1 + (int) (random() % 4); --k >= 0;)
                     b[random() % b.size()] = (juce::uint8) random();
                 break;
             case 2:   // cut short, or a different length field
-                if (random() % 2 == 0) b.resize (random() % b.size());
-                else b[4 + random() % 4] = (juce::uint8) random();
+                if (random() % 2 == 0)
+                    b.resize (random() % b.size());
+                else
+                    b[4 + random() % 4] = (juce::uint8) random();
                 break;
-            default:  // bytes of the text swapped for XML-ish characters
+            default:   // bytes of the text swapped for XML-ish characters
                 for (int k = 1 + (int) (random() % 3); --k >= 0;)
                     b[8 + random() % 195] = (juce::uint8) "<>/\"'=&; e.-+0\x80\xff"[random() % 17];
                 break;
@@ -271,21 +276,25 @@ TEST (State, HostileTextsLoadQuickly)
     JuceFilter filter;
 
     std::string deep = "<t_SETTINGS 3=\"0.5\">";
-    for (int i = 0; i < 8000; ++i) deep += "<a>";
-    for (int i = 0; i < 8000; ++i) deep += "</a>";
+    for (int i = 0; i < 8000; ++i)
+        deep += "<a>";
+    for (int i = 0; i < 8000; ++i)
+        deep += "</a>";
     deep += "</t_SETTINGS>";
     load (filter, deep);
     EXPECT_EQ (filter.parameterValue (3), 0.5f);
 
     std::string wide = "<t_SETTINGS";
-    for (int i = 0; i < 5000; ++i) wide += " a" + std::to_string (i) + "=\"1\"";
+    for (int i = 0; i < 5000; ++i)
+        wide += " a" + std::to_string (i) + "=\"1\"";
     wide += " 5=\"0.75\"/>";
     load (filter, wide);
     EXPECT_EQ (filter.parameterValue (5), 0.75f);
     EXPECT_EQ (filter.parameterValue (3), 0.0f);
 
     std::string huge = "<t_SETTINGS 5=\"0.5\"";
-    for (int i = 0; i < 400000; ++i) huge += " b" + std::to_string (i) + "=\"1\"";
+    for (int i = 0; i < 400000; ++i)
+        huge += " b" + std::to_string (i) + "=\"1\"";
     huge += "/>";
     load (filter, huge);
     EXPECT_EQ (filter.parameterValue (5), 0.75f);

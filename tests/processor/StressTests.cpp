@@ -22,8 +22,7 @@ TEST (Concurrency, BlocksParametersAndStatesTogether)
     juce::MemoryBlock valid;
     filter.saveState (valid);
 
-    std::thread audio ([&]
-    {
+    std::thread audio ([&] {
         std::mt19937 random (1);
         juce::AudioBuffer<float> output (2, 256);
         juce::AudioBuffer<float> input (0, 0);
@@ -53,8 +52,7 @@ TEST (Concurrency, BlocksParametersAndStatesTogether)
         }
     });
 
-    std::thread writer ([&]
-    {
+    std::thread writer ([&] {
         std::mt19937 random (2);
         const int hot[] = { 2, 14, 15, 16, 17, 12, 13, 1 };
         for (int n = 0; n < 20000; ++n)
@@ -70,8 +68,7 @@ TEST (Concurrency, BlocksParametersAndStatesTogether)
         }
     });
 
-    std::thread loader ([&]
-    {
+    std::thread loader ([&] {
         std::mt19937 random (3);
         for (int n = 0; n < 3000; ++n)
         {

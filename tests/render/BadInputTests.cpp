@@ -15,7 +15,7 @@ namespace
     struct BadCase
     {
         const char* what;
-        std::vector<std::string> arguments;     // "@name" stands for a file in the test folder
+        std::vector<std::string> arguments;   // "@name" stands for a file in the test folder
         const char* message;
         int exitCode = 1;
         bool foreignPlugin = false;
@@ -28,8 +28,10 @@ namespace
             args.push_back (a.rfind ("@", 0) == 0 ? folder.path (a.substr (1)) : a);
 
         const auto run = runRenderer (args, c.foreignPlugin);
-        EXPECT_EQ (run.exitCode, c.exitCode) << c.what << ":\n" << run.output;
-        EXPECT_TRUE (contains (run.output, c.message)) << c.what << ": expected \"" << c.message << "\" in:\n" << run.output;
+        EXPECT_EQ (run.exitCode, c.exitCode) << c.what << ":\n"
+                                             << run.output;
+        EXPECT_TRUE (contains (run.output, c.message)) << c.what << ": expected \"" << c.message << "\" in:\n"
+                                                       << run.output;
         EXPECT_FALSE (contains (run.output, "Rendered")) << c.what;
         EXPECT_EQ (folder.contents(), filesBefore) << c.what << ": the folder changed";
         EXPECT_EQ (folder.file ("kept.wav").loadFileAsString(), "keep me") << c.what;
@@ -56,34 +58,34 @@ TEST (RenderBadInput, FailsCleanlyNamingTheProblem)
 
     const auto probe = probePlugin();
     const std::vector<BadCase> cases = {
-        { "missing MIDI file",  { "@absent.mid", "-o", "@kept.wav", "--plugin", probe }, "does not exist" },
-        { "corrupt MIDI file",  { "@corrupt.mid", "-o", "@kept.wav", "--plugin", probe }, "not a valid Standard MIDI File" },
+        { "missing MIDI file", { "@absent.mid", "-o", "@kept.wav", "--plugin", probe }, "does not exist" },
+        { "corrupt MIDI file", { "@corrupt.mid", "-o", "@kept.wav", "--plugin", probe }, "not a valid Standard MIDI File" },
         { "truncated MIDI file", { "@truncated.mid", "-o", "@kept.wav", "--plugin", probe }, "not a valid Standard MIDI File" },
         { "MIDI file is a folder", { "@folder", "-o", "@kept.wav", "--plugin", probe }, "is a folder" },
-        { "unknown parameter",  { "@note.mid", "-o", "@kept.wav", "--plugin", probe, "--set", "Volume=1" }, "unknown parameter 'Volume'", 2 },
+        { "unknown parameter", { "@note.mid", "-o", "@kept.wav", "--plugin", probe, "--set", "Volume=1" }, "unknown parameter 'Volume'", 2 },
         { "third of two names", { "@note.mid", "-o", "@kept.wav", "--plugin", probe, "--set", "Level#3=1" }, "unknown parameter 'Level#3'", 2 },
         { "index out of range", { "@note.mid", "-o", "@kept.wav", "--plugin", probe, "--set", "2=0.5" }, "parameter index 2 is out of range", 2 },
         { "value not a number", { "@note.mid", "-o", "@kept.wav", "--plugin", probe, "--set", "0=loud" }, "'loud' is not a finite number", 2 },
-        { "value not finite",   { "@note.mid", "-o", "@kept.wav", "--plugin", probe, "--set", "0=nan" }, "not a finite number", 2 },
-        { "no equals sign",     { "@note.mid", "-o", "@kept.wav", "--plugin", probe, "--set", "0" }, "not of the form NAME=VALUE", 2 },
+        { "value not finite", { "@note.mid", "-o", "@kept.wav", "--plugin", probe, "--set", "0=nan" }, "not a finite number", 2 },
+        { "no equals sign", { "@note.mid", "-o", "@kept.wav", "--plugin", probe, "--set", "0" }, "not of the form NAME=VALUE", 2 },
         { "bad setting in the song", { "@badtext.mid", "-o", "@kept.wav", "--plugin", probe }, "text event at 1.000 s" },
-        { "empty state file",   { "@note.mid", "-o", "@kept.wav", "--plugin", probe, "--state", "@empty.state" }, "is empty" },
+        { "empty state file", { "@note.mid", "-o", "@kept.wav", "--plugin", probe, "--state", "@empty.state" }, "is empty" },
         { "missing state file", { "@note.mid", "-o", "@kept.wav", "--plugin", probe, "--state", "@absent.state" }, "does not exist" },
         { "output folder missing", { "@note.mid", "-o", "@nowhere/out.wav", "--plugin", probe }, "does not exist" },
         { "output is a folder", { "@note.mid", "-o", "@folder", "--plugin", probe }, "is a folder" },
         { "output over the input", { "@note.mid", "-o", "@note.mid", "--plugin", probe }, "are the same file" },
-        { "plug-in missing",    { "@note.mid", "-o", "@kept.wav", "--plugin", "@absent.so" }, "does not exist" },
+        { "plug-in missing", { "@note.mid", "-o", "@kept.wav", "--plugin", "@absent.so" }, "does not exist" },
         { "plug-in not a library", { "@note.mid", "-o", "@kept.wav", "--plugin", "@fake.so" }, "cannot be loaded" },
         { "plug-in without entry point", { "@note.mid", "-o", "@kept.wav", "--plugin", "/lib/x86_64-linux-gnu/libz.so.1" }, "no VST 2 entry point", 1, true },
         { "entry point declines", { "@note.mid", "-o", "@kept.wav", "--plugin", probePlugin ("ProbeNullEntry") }, "returned no plug-in" },
         { "NaN from the plug-in", { "@note.mid", "-o", "@kept.wav", "--plugin", probePlugin ("ProbeNan") }, "not numbers (NaN or infinity), the first at 0.023 s" },
-        { "plug-in crashes",    { "@note.mid", "-o", "@kept.wav", "--plugin", probePlugin ("ProbeCrash") }, "the render crashed", 128 + 6 },
-        { "unknown option",     { "@note.mid", "--loud" }, "unknown option '--loud'", 2 },
-        { "missing value",      { "@note.mid", "-o" }, "-o needs a value", 2 },
-        { "bad sample rate",    { "@note.mid", "-r", "0" }, "--sample-rate must lie between", 2 },
-        { "bad block size",     { "@note.mid", "-b", "1.5" }, "--block-size needs a whole number", 2 },
-        { "bad format",         { "@note.mid", "--format", "mp3" }, "--format must be wav, flac", 2 },
-        { "no MIDI file",       { "-o", "@kept.wav" }, "no MIDI file given", 2 },
+        { "plug-in crashes", { "@note.mid", "-o", "@kept.wav", "--plugin", probePlugin ("ProbeCrash") }, "the render crashed", 128 + 6 },
+        { "unknown option", { "@note.mid", "--loud" }, "unknown option '--loud'", 2 },
+        { "missing value", { "@note.mid", "-o" }, "-o needs a value", 2 },
+        { "bad sample rate", { "@note.mid", "-r", "0" }, "--sample-rate must lie between", 2 },
+        { "bad block size", { "@note.mid", "-b", "1.5" }, "--block-size needs a whole number", 2 },
+        { "bad format", { "@note.mid", "--format", "mp3" }, "--format must be wav, flac", 2 },
+        { "no MIDI file", { "-o", "@kept.wav" }, "no MIDI file given", 2 },
     };
 
     const auto before = folder.contents();
@@ -92,6 +94,5 @@ TEST (RenderBadInput, FailsCleanlyNamingTheProblem)
 
     // An effect is not an instrument.
     if (juce::File ("/usr/lib/vst/MVerb-vst.so").existsAsFile())
-        expectCleanFailure (folder, { "effect plug-in", { "@note.mid", "-o", "@kept.wav", "--plugin", "/usr/lib/vst/MVerb-vst.so" },
-                                      "not an instrument", 1, true }, before);
+        expectCleanFailure (folder, { "effect plug-in", { "@note.mid", "-o", "@kept.wav", "--plugin", "/usr/lib/vst/MVerb-vst.so" }, "not an instrument", 1, true }, before);
 }

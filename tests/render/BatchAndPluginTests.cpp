@@ -41,7 +41,7 @@ TEST (RenderBatch, OneBrokenSongLeavesTheOthersWhole)
     ASSERT_TRUE (fromBatch && alone && b);
     EXPECT_EQ (fromBatch->left, alone->left);
     EXPECT_EQ (b->left[0], 1.0f);
-    EXPECT_EQ (b->left[22050], 1.0f);       // the second note, after the open system-exclusive event
+    EXPECT_EQ (b->left[22050], 1.0f);   // the second note, after the open system-exclusive event
 
     // Two songs of one name would overwrite each other: refused before any work.
     folder.file ("sub").createDirectory();
@@ -65,8 +65,7 @@ TEST (RenderOtherInstrument, ThroughAnLv2Instrument)
     EXPECT_TRUE (contains (listing.output, "Volume")) << listing.output;
 
     // By bundle and by URI; a parameter set by name changes the sound.
-    auto render = [&] (const std::string& plugin, const std::string& out, std::vector<std::string> extra)
-    {
+    auto render = [&] (const std::string& plugin, const std::string& out, std::vector<std::string> extra) {
         std::vector<std::string> args { midi, "-o", folder.path (out), "--plugin", plugin, "--float", "--tail-max", "1" };
         args.insert (args.end(), extra.begin(), extra.end());
         const auto run = runRenderer (args, true);
@@ -100,10 +99,10 @@ TEST (RenderOtherInstrument, OurVst3AndLv2BuildsSoundLikeTheVst2Library)
     phrase.addEvent (juce::MidiMessage::controllerEvent (2, 123, 0), 1800.0);
     const auto midi = writeMidi (folder, "phrase.mid", { phrase });
 
-    auto render = [&] (const std::string& plugin, const std::string& out)
-    {
+    auto render = [&] (const std::string& plugin, const std::string& out) {
         const auto run = runRenderer ({ midi, "-o", folder.path (out), "--plugin", plugin, "--float", "-b", "300",
-                                        "--set", "Crush=0" }, true);
+                                        "--set", "Crush=0" },
+                                      true);
         EXPECT_EQ (run.exitCode, 0) << run.output;
         return readWav (folder.file (out));
     };

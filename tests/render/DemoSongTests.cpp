@@ -60,9 +60,9 @@ TEST (DemoSong, ShowsOffTheInstrument)
         }
     }
 
-    EXPECT_EQ (sounding, 0);                    // every note ends
-    EXPECT_GT (mostAtOnce, 8);                  // more than eight voices can hold
-    EXPECT_GT (bends, 20);                      // bend gestures, not single jumps
+    EXPECT_EQ (sounding, 0);     // every note ends
+    EXPECT_GT (mostAtOnce, 8);   // more than eight voices can hold
+    EXPECT_GT (bends, 20);       // bend gestures, not single jumps
     EXPECT_GE (tempoChanges, 2);
     for (const char* expected : { "Crush=0", "Crush=1", "Arp=0.5", "Arp=1", "Arp=0", "Wave1=Sqr", "Wave2=Tri", "Wave2=Sin",
                                   "Wave2=Saw2" })

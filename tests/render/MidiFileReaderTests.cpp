@@ -35,7 +35,7 @@ namespace
     }
 
     const Bytes endOfTrack { 0x00, 0xff, 0x2f, 0x00 };
-    const Bytes twoNotes { 0x00, 0x90, 60, 100, 0x60, 62, 100, 0x60, 0x80, 60, 0, 0x00, 62, 0 };     // running status
+    const Bytes twoNotes { 0x00, 0x90, 60, 100, 0x60, 62, 100, 0x60, 0x80, 60, 0, 0x00, 62, 0 };   // running status
 
     MidiFileContents read (const Bytes& file)
     {
@@ -85,10 +85,15 @@ TEST (MidiFileReader, ReadsWhatOtherReadersDropOrRefuse)
 
 TEST (MidiFileReader, RefusesWhatWouldLoseOrInventEvents)
 {
-    auto message = [] (const Bytes& file) -> std::string
-    {
-        try { read (file); }
-        catch (const MidiFileError& e) { return e.what(); }
+    auto message = [] (const Bytes& file) -> std::string {
+        try
+        {
+            read (file);
+        }
+        catch (const MidiFileError& e)
+        {
+            return e.what();
+        }
         return "accepted";
     };
     EXPECT_NE (message (header (1) + chunk ("MTrk", { 0x00, 0xf0, 0x40, 1, 2 })).find ("reaches past the end of its track"), std::string::npos);

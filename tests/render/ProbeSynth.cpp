@@ -24,7 +24,7 @@
 #define PROBE_CRASH 3        // aborts while processing
 
 #ifndef PROBE_VARIANT
- #define PROBE_VARIANT PROBE_NORMAL
+#define PROBE_VARIANT PROBE_NORMAL
 #endif
 
 namespace
@@ -44,7 +44,7 @@ namespace
         std::string log;
         bool loggedEvents = false, loggedProcess = false;
 
-        void note (const std::string& call)     { log += (log.empty() ? "" : " ") + call; }
+        void note (const std::string& call) { log += (log.empty() ? "" : " ") + call; }
     };
 
     std::string number (double value)
@@ -76,10 +76,10 @@ namespace
         Probe& probe = *probeOf (effect);
         switch (opcode)
         {
-            case effOpen:           probe.note ("open"); return 0;
-            case effSetSampleRate:  probe.note ("rate=" + number (opt)); return 0;
-            case effSetBlockSize:   probe.note ("block=" + number (static_cast<double> (value))); return 0;
-            case effMainsChanged:   probe.note ("mains=" + number (static_cast<double> (value))); return 0;
+            case effOpen: probe.note ("open"); return 0;
+            case effSetSampleRate: probe.note ("rate=" + number (opt)); return 0;
+            case effSetBlockSize: probe.note ("block=" + number (static_cast<double> (value))); return 0;
+            case effMainsChanged: probe.note ("mains=" + number (static_cast<double> (value))); return 0;
             case effClose:
                 probe.note ("close");
                 writeLog (probe);

@@ -36,7 +36,8 @@ namespace
         std::vector<std::string> all { RENDER_PROGRAM };
         all.insert (all.end(), arguments.begin(), arguments.end());
         std::vector<char*> argv;
-        for (auto& a : all) argv.push_back (a.data());
+        for (auto& a : all)
+            argv.push_back (a.data());
         argv.push_back (nullptr);
 
         const pid_t child = fork();
@@ -65,11 +66,14 @@ namespace
     /** Decodes a stereo FLAC file into floats, with libFLAC itself. */
     std::optional<Wav> readFlac (const std::string& path)
     {
-        struct Sink { Wav wav; int bits = 0; };
+        struct Sink
+        {
+            Wav wav;
+            int bits = 0;
+        };
         Sink sink;
         auto* decoder = FLAC__stream_decoder_new();
-        auto onWrite = [] (const FLAC__StreamDecoder*, const FLAC__Frame* frame, const FLAC__int32* const buffer[], void* data)
-        {
+        auto onWrite = [] (const FLAC__StreamDecoder*, const FLAC__Frame* frame, const FLAC__int32* const buffer[], void* data) {
             auto& s = *static_cast<Sink*> (data);
             const double scale = std::ldexp (1.0, static_cast<int> (frame->header.bits_per_sample) - 1);
             s.bits = static_cast<int> (frame->header.bits_per_sample);
@@ -109,7 +113,9 @@ TEST (RenderOutputs, WritesThroughDevicesFollowsLinksKeepsOwnerAndMode)
     // Devices are written to, never replaced.
     auto run = runRenderer (probeArgs (midi, "/dev/null", { "--png", "/dev/null", "--save-state", "/dev/null" }));
     EXPECT_EQ (run.exitCode, 0) << run.output;
-    struct stat info {};
+    struct stat info
+    {
+    };
     ASSERT_EQ (stat ("/dev/null", &info), 0);
     EXPECT_TRUE (S_ISCHR (info.st_mode));
 
@@ -186,7 +192,8 @@ TEST (RenderOutputs, ReadsStandardInputWritesStandardOutput)
 
     ASSERT_EQ (runRenderer (probeArgs (midi, folder.path ("file.wav"), { "--set", "1=0.25", "--tail-max", "1", "-r", "48000", "-b", "64" })).exitCode, 0);
     ASSERT_EQ (shell (quoted (program) + " -" + common + " -o - < " + quoted (midi) + " > " + quoted (folder.path ("piped.wav"))
-                      + " 2> " + quoted (folder.path ("messages.txt"))), 0);
+                      + " 2> " + quoted (folder.path ("messages.txt"))),
+               0);
     const auto piped = readWav (folder.file ("piped.wav")), file = readWav (folder.file ("file.wav"));
     ASSERT_TRUE (piped && file);
     EXPECT_EQ (piped->left, file->left);
@@ -225,8 +232,7 @@ TEST (RenderOutputs, FormatsLevelsAndDither)
     TempFolder folder;
     const auto midi = writeSingleNote (folder);
     const std::vector<std::string> sound { "--set", "0=0.1", "--set", "1=0.6", "--tail-max", "0.2" };
-    auto render = [&] (const std::string& name, std::vector<std::string> extra)
-    {
+    auto render = [&] (const std::string& name, std::vector<std::string> extra) {
         extra.insert (extra.end(), sound.begin(), sound.end());
         const auto run = runRenderer (probeArgs (midi, folder.path (name), extra));
         EXPECT_EQ (run.exitCode, 0) << name << ": " << run.output;
@@ -272,10 +278,8 @@ TEST (RenderOutputs, MemoryStaysFlatInTheSongsLength)
     TempFolder folder;
     const auto midi = writeSingleNote (folder);
     // A never-silent sound keeps the tail going: 2 s against 3 minutes at 96 kHz.
-    auto peakMemory = [&] (const char* tail)
-    {
-        const auto [status, kilobytes] = runMeasured (probeArgs (midi, folder.path ("long.wav"), { "--set", "1=0.5", "-r", "96000",
-                                                                                                   "-b", "8192", "--tail-max", tail, "-q" }));
+    auto peakMemory = [&] (const char* tail) {
+        const auto [status, kilobytes] = runMeasured (probeArgs (midi, folder.path ("long.wav"), { "--set", "1=0.5", "-r", "96000", "-b", "8192", "--tail-max", tail, "-q" }));
         EXPECT_EQ (status, 0);
         return kilobytes;
     };
@@ -292,17 +296,17 @@ TEST (RenderOutputs, HangupLeavesNothingBehind)
     for (int signalNumber : { SIGHUP, SIGTERM })
     {
         std::vector<std::string> all { RENDER_PROGRAM };
-        for (const auto& a : probeArgs (midi, folder.path ("out.wav"), { "--set", "1=0.5", "--tail-max", "600", "-b", "1", "-q",
-                                                                         "--png", folder.path ("out.png") }))
+        for (const auto& a : probeArgs (midi, folder.path ("out.wav"), { "--set", "1=0.5", "--tail-max", "600", "-b", "1", "-q", "--png", folder.path ("out.png") }))
             all.push_back (a);
         std::vector<char*> argv;
-        for (auto& a : all) argv.push_back (a.data());
+        for (auto& a : all)
+            argv.push_back (a.data());
         argv.push_back (nullptr);
         const auto spoolFolder = folder.path ("");
         const pid_t child = fork();
         if (child == 0)
         {
-            setenv ("TMPDIR", spoolFolder.c_str(), 1);      // the picture's spool too must go
+            setenv ("TMPDIR", spoolFolder.c_str(), 1);   // the picture's spool too must go
             execv (argv[0], argv.data());
             _exit (127);
         }
@@ -328,7 +332,7 @@ TEST (RenderOutputs, TailLimitFadesOutAndSaysSo)
     const auto wav = readWav (folder.file ("t.wav"));
     ASSERT_TRUE (wav);
     const auto n = wav->right.size();
-    EXPECT_EQ (wav->right[n - 442], 0.5f);          // before the 10 ms fade
+    EXPECT_EQ (wav->right[n - 442], 0.5f);   // before the 10 ms fade
     EXPECT_NEAR (wav->right[n - 221], 0.25f, 0.01f);
     EXPECT_EQ (wav->right[n - 1], 0.0f);
 
@@ -341,7 +345,7 @@ TEST (RenderOutputs, SilenceLooksSilent)
 {
     TempFolder folder;
     juce::MidiMessageSequence track;
-    track.addEvent (juce::MidiMessage::noteOn (1, 60, static_cast<juce::uint8> (0)), 0.0);      // a note-on of velocity 0 is a note-off
+    track.addEvent (juce::MidiMessage::noteOn (1, 60, static_cast<juce::uint8> (0)), 0.0);   // a note-on of velocity 0 is a note-off
     track.addEvent (juce::MidiMessage::controllerEvent (1, 7, 100), 960.0);
     const auto midi = writeMidi (folder, "silent.mid", { track });
     const auto run = runRenderer (probeArgs (midi, folder.path ("s.wav"), { "--png", folder.path ("s.png") }));

@@ -35,11 +35,11 @@ TEST (RenderProgram, PlacesEventsOnTheirSamplesAcrossTracksAndTempoChanges)
     juce::MidiMessageSequence conductor, notes, sound;
     conductor.addEvent (at (juce::MidiMessage::tempoMetaEvent (500000), 0));
     conductor.addEvent (at (juce::MidiMessage::tempoMetaEvent (1000000), 960));
-    notes.addEvent (at (juce::MidiMessage::noteOn (1, 60, static_cast<juce::uint8> (127)), 480));     // 0.5 s
-    notes.addEvent (at (juce::MidiMessage::noteOn (2, 62, static_cast<juce::uint8> (127)), 1440));    // 2.0 s
-    notes.addEvent (at (juce::MidiMessage::noteOff (1, 60), 1680));                                   // 2.5 s
-    sound.addEvent (text ("Probe: Level=0.25", 1200));             // 1.5 s
-    sound.addEvent (text ("probe: Level#2=0.5 0=0.125", 1560));    // 2.25 s, name case ignored
+    notes.addEvent (at (juce::MidiMessage::noteOn (1, 60, static_cast<juce::uint8> (127)), 480));    // 0.5 s
+    notes.addEvent (at (juce::MidiMessage::noteOn (2, 62, static_cast<juce::uint8> (127)), 1440));   // 2.0 s
+    notes.addEvent (at (juce::MidiMessage::noteOff (1, 60), 1680));                                  // 2.5 s
+    sound.addEvent (text ("Probe: Level=0.25", 1200));                                               // 1.5 s
+    sound.addEvent (text ("probe: Level#2=0.5 0=0.125", 1560));                                      // 2.25 s, name case ignored
     sound.addEvent (text ("Lyrics without settings", 100));
     const auto midi = writeMidi (folder, "tempo.mid", { conductor, notes, sound });
 
@@ -55,15 +55,15 @@ TEST (RenderProgram, PlacesEventsOnTheirSamplesAcrossTracksAndTempoChanges)
         // The song ends with its last event at 2.5 s; no tail was asked for.
         ASSERT_EQ (wav->left.size(), 110251u) << "block size " << blockSize;
         EXPECT_EQ (wav->left[22049], 0.0f);
-        EXPECT_EQ (wav->left[22050], 1.0f);                 // note-on at 0.5 s
+        EXPECT_EQ (wav->left[22050], 1.0f);   // note-on at 0.5 s
         EXPECT_EQ (wav->left[22051], 0.0f);
         EXPECT_EQ (wav->left[66149], 0.0f);
-        EXPECT_EQ (wav->left[66150], 0.25f);                // write at 1.5 s
-        EXPECT_EQ (wav->left[88200], 1.25f);                // note-on at 2.0 s, after the tempo change
+        EXPECT_EQ (wav->left[66150], 0.25f);   // write at 1.5 s
+        EXPECT_EQ (wav->left[88200], 1.25f);   // note-on at 2.0 s, after the tempo change
         EXPECT_EQ (wav->left[99224], 0.25f);
         EXPECT_EQ (wav->left[99225], 0.125f);
         EXPECT_EQ (wav->right[99224], 0.0f);
-        EXPECT_EQ (wav->right[99225], 0.5f);                // the second "Level"
+        EXPECT_EQ (wav->right[99225], 0.5f);   // the second "Level"
     }
 }
 
@@ -71,8 +71,7 @@ TEST (RenderProgram, SetsParametersByNameOrIndexBeforeTheFirstNote)
 {
     TempFolder folder;
     const auto midi = writeSingleNote (folder);
-    auto levelsWith = [&] (std::vector<std::string> sets) -> std::pair<float, float>
-    {
+    auto levelsWith = [&] (std::vector<std::string> sets) -> std::pair<float, float> {
         std::vector<std::string> args { midi, "-o", folder.path ("set.wav"), "--plugin", probePlugin(), "--float", "--tail-max", "0" };
         for (const auto& s : sets)
         {
@@ -85,7 +84,7 @@ TEST (RenderProgram, SetsParametersByNameOrIndexBeforeTheFirstNote)
         return wav ? std::pair (wav->left[1], wav->right[1]) : std::pair (-1.0f, -1.0f);
     };
 
-    EXPECT_EQ (levelsWith ({ "Level=0.125" }), std::pair (0.125f, 0.0f));       // first of that name
+    EXPECT_EQ (levelsWith ({ "Level=0.125" }), std::pair (0.125f, 0.0f));   // first of that name
     EXPECT_EQ (levelsWith ({ "Level#2=0.375" }), std::pair (0.0f, 0.375f));
     EXPECT_EQ (levelsWith ({ "0=0.25", "1=0.75" }), std::pair (0.25f, 0.75f));
     EXPECT_EQ (levelsWith ({ "LEVEL=0.5", "Level=0.0625" }), std::pair (0.0625f, 0.0f));   // the last write wins
@@ -124,9 +123,8 @@ TEST (RenderProgram, SavedStateLoadsIntoASecondRender)
 TEST (RenderProgram, TailEndsAfterSilenceOrAtItsLimit)
 {
     TempFolder folder;
-    const auto midi = writeSingleNote (folder);        // ends at 0.5 s, sample 22050
-    auto lengthWith = [&] (std::vector<std::string> extra)
-    {
+    const auto midi = writeSingleNote (folder);   // ends at 0.5 s, sample 22050
+    auto lengthWith = [&] (std::vector<std::string> extra) {
         std::vector<std::string> args { midi, "-o", folder.path ("tail.wav"), "--plugin", probePlugin(), "-b", "64" };
         args.insert (args.end(), extra.begin(), extra.end());
         const auto run = runRenderer (args);
@@ -152,8 +150,7 @@ TEST (RenderProgram, DrivesThePluginInAHostsOrder)
     const auto log = folder.path ("calls.log");
     setenv ("PROBE_LOG", log.c_str(), 1);
 
-    auto calls = [&] (std::vector<std::string> extra)
-    {
+    auto calls = [&] (std::vector<std::string> extra) {
         std::vector<std::string> args { midi, "-o", folder.path ("o.wav"), "--plugin", probePlugin() };
         args.insert (args.end(), extra.begin(), extra.end());
         const auto run = runRenderer (args);
@@ -185,7 +182,7 @@ TEST (RenderProgram, ReportsWhatItDid)
                                     "--tail-max", "0.5", "--png", folder.path ("s.png") });
     ASSERT_EQ (run.exitCode, 0) << run.output;
     EXPECT_TRUE (contains (run.output, "Rendered 1.00 s to "));
-    EXPECT_TRUE (contains (run.output, "peak -2.1 dBFS"));       // the note-on's impulse of 100/127
+    EXPECT_TRUE (contains (run.output, "peak -2.1 dBFS"));   // the note-on's impulse of 100/127
     EXPECT_TRUE (contains (run.output, "real time"));
     EXPECT_FALSE (contains (run.output, "\r"));
 

@@ -14,7 +14,7 @@ namespace rendertest
     struct RunResult
     {
         int exitCode = -1;
-        std::string output;         // stdout and stderr together
+        std::string output;   // stdout and stderr together
     };
 
     /** Runs zephyrine-render with these arguments and waits for it. With
@@ -37,8 +37,8 @@ namespace rendertest
     public:
         TempFolder();
         ~TempFolder();
-        juce::File file (const std::string& name) const     { return folder.getChildFile (name); }
-        std::string path (const std::string& name) const    { return file (name).getFullPathName().toStdString(); }
+        juce::File file (const std::string& name) const { return folder.getChildFile (name); }
+        std::string path (const std::string& name) const { return file (name).getFullPathName().toStdString(); }
         /** The names of the files in the folder, hidden ones too. */
         std::vector<std::string> contents() const;
 
@@ -52,9 +52,9 @@ namespace rendertest
     /** A one-track file: a note (60) from beat 0 to beat 1 at 120 bpm. */
     std::string writeSingleNote (const TempFolder& folder, const std::string& name = "note.mid");
 
-    std::string zephyrinePlugin();              // empty when it is not built
+    std::string zephyrinePlugin();   // empty when it is not built
     std::string probePlugin (const char* variant = "ProbeSynth");
-    std::string amsynthPlugin();                // empty when it is not installed
+    std::string amsynthPlugin();   // empty when it is not installed
     std::string demoSong();
 
     bool contains (const std::string& text, const std::string& part);

@@ -9,7 +9,7 @@
 #include <filesystem>
 
 #if defined(__SANITIZE_ADDRESS__)
- #include <sanitizer/lsan_interface.h>
+#include <sanitizer/lsan_interface.h>
 #endif
 
 namespace
@@ -23,10 +23,13 @@ namespace
     /** Other makers' plug-ins leak what they allocate; that is not ours to report. */
     struct ForeignAllocations
     {
-       #if defined(__SANITIZE_ADDRESS__)
-        ForeignAllocations()  { __lsan_disable(); }
+#if defined(__SANITIZE_ADDRESS__)
+        ForeignAllocations()
+        {
+            __lsan_disable();
+        }
         ~ForeignAllocations() { __lsan_enable(); }
-       #endif
+#endif
     };
 
     /** Renders numBlocks blocks after a note-on at sample 100 of the first; returns the peak. */
@@ -93,7 +96,7 @@ TEST (VstHost, LoadsAndPlaysAnotherInstrument)
     EXPECT_FALSE (plugin.isOpen());
     EXPECT_EQ (plugin.getEffect(), nullptr);
     EXPECT_EQ (plugin.getNumParameters(), 0);
-    plugin.close();      // twice is harmless
+    plugin.close();   // twice is harmless
 }
 
 TEST (VstHost, ReportsEachKindOfLoadFailure)
@@ -138,8 +141,7 @@ TEST (VstHost, HandlerSeesTheCallsMadeWhileLoading)
     std::atomic<bool> sawVersionBeforeEffect { false };
     std::atomic<AEffect*> effectSeen { nullptr };
     vsthost::HostOptions options;
-    options.handler = [&] (const vsthost::HostCall& call) -> std::optional<intptr_t>
-    {
+    options.handler = [&] (const vsthost::HostCall& call) -> std::optional<intptr_t> {
         if (call.opcode == audioMasterVersion && call.effect == nullptr)
             sawVersionBeforeEffect = true;
         if (call.effect != nullptr)

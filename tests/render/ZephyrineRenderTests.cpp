@@ -35,8 +35,9 @@ namespace
     }
 }
 
-#define REQUIRE_ZEPHYRINE() \
-    if (zephyrinePlugin().empty()) GTEST_SKIP() << "the Zephyrine plug-in library is not built"
+#define REQUIRE_ZEPHYRINE()        \
+    if (zephyrinePlugin().empty()) \
+    GTEST_SKIP() << "the Zephyrine plug-in library is not built"
 
 TEST (RenderZephyrine, DemoSongRendersInFull)
 {
@@ -59,14 +60,15 @@ TEST (RenderZephyrine, DemoSongRendersInFull)
 
     EXPECT_GT (peakOf (wav->left), 0.1f);
     EXPECT_LE (peakOf (wav->left), 1.0f);
-    EXPECT_EQ (wav->left, wav->right);          // the instrument is mono on two channels
+    EXPECT_EQ (wav->left, wav->right);   // the instrument is mono on two channels
 
     // Every bar of the song sounds.
     for (double bar = 0.0; bar < 16.0; bar += 1.0)
     {
         const auto from = wav->left.begin() + static_cast<long> (bar * 2.0 * 44100.0);
         EXPECT_GT (std::abs (*std::max_element (from, from + 22050, [] (float a, float b) { return std::abs (a) < std::abs (b); })),
-                   0.01f) << "bar " << bar + 1;
+                   0.01f)
+            << "bar " << bar + 1;
     }
     EXPECT_TRUE (folder.file ("demo.png").existsAsFile());
 }
@@ -108,8 +110,7 @@ TEST (RenderZephyrine, StateSavedByOneRenderReproducesItInAnother)
     const auto midi = writeSingleNote (folder);
     const auto state = folder.path ("patch.vc2");
 
-    const auto first = renderZephyrine (folder, midi, "a.wav", { "--set", "Wave1=Tri", "--set", "Amp.A=0.05", "--set", "Crush=0",
-                                                                 "--save-state", state });
+    const auto first = renderZephyrine (folder, midi, "a.wav", { "--set", "Wave1=Tri", "--set", "Amp.A=0.05", "--set", "Crush=0", "--save-state", state });
     const auto second = renderZephyrine (folder, midi, "b.wav", { "--state", state });
     const auto plain = renderZephyrine (folder, midi, "c.wav", {});
     ASSERT_TRUE (first && second && plain);

@@ -147,8 +147,7 @@ TEST (VstAdapter, XEventsAlreadyReadAreHandledAtOnce)
     // A click on "Crush", read in by the plug-in's connection while it waits
     // for a reply, as happens whenever it talks to the server: nothing is
     // left on the descriptor to wake anyone.
-    const auto clickCrushAndReadItIn = [&]
-    {
+    const auto clickCrushAndReadItIn = [&] {
         const PluginMessageLoop::ScopedBaton baton;
 
         for (bool press : { true, false })

@@ -177,12 +177,28 @@ TEST (VstDispatcher, DisplayTextNeverPassesTheNominalEightBytes)
     auto plugin = load();
     auto& p = *plugin;
 
-    struct Case { float value; const char* exact; };
+    struct Case
+    {
+        float value;
+        const char* exact;
+    };
     const Case cases[] = {
-        { 0.25f, "0.25" }, { 2.0f, "2" }, { 0.0f, "0" }, { 1.0f, "1" }, { -0.5f, "-0.5" },
-        { 0.329786986f, nullptr }, { 0.1f, nullptr }, { 1.0e-5f, nullptr }, { -1.23456e-7f, nullptr },
-        { 3.4e38f, nullptr }, { -3.4e38f, nullptr }, { 123456789.0f, nullptr }, { -0.000123f, nullptr },
-        { -1.0e-30f, nullptr }, { 0.0957449973f, nullptr }, { -0.0319150016f, nullptr },
+        { 0.25f, "0.25" },
+        { 2.0f, "2" },
+        { 0.0f, "0" },
+        { 1.0f, "1" },
+        { -0.5f, "-0.5" },
+        { 0.329786986f, nullptr },
+        { 0.1f, nullptr },
+        { 1.0e-5f, nullptr },
+        { -1.23456e-7f, nullptr },
+        { 3.4e38f, nullptr },
+        { -3.4e38f, nullptr },
+        { 123456789.0f, nullptr },
+        { -0.000123f, nullptr },
+        { -1.0e-30f, nullptr },
+        { 0.0957449973f, nullptr },
+        { -0.0319150016f, nullptr },
     };
 
     for (const auto& c : cases)

@@ -41,8 +41,7 @@ TEST (VstLifetime, ManyInstancesPlayFromTwoThreadsAndCloseInAnyOrder)
     }
 
     std::atomic<bool> failed { false };
-    auto play = [&] (int first)
-    {
+    auto play = [&] (int first) {
         for (int round = 0; round < 60; ++round)
             for (int i = first; i < numInstances; i += 2)
             {

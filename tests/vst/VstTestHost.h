@@ -43,8 +43,7 @@ namespace vsttest
         /** A handler for HostOptions that records, then leaves the answer to the host library. */
         vsthost::HostCallHandler handler()
         {
-            return [this] (const vsthost::HostCall& call) -> std::optional<intptr_t>
-            {
+            return [this] (const vsthost::HostCall& call) -> std::optional<intptr_t> {
                 std::optional<intptr_t> answer;
                 {
                     const std::lock_guard<std::mutex> lock (mutex);
@@ -137,8 +136,8 @@ namespace vsttest
             {
                 auto [isSysex, at] = order[i];
                 list->events[i] = at == (size_t) -1 ? nullptr
-                                : isSysex ? reinterpret_cast<VstEvent*> (&sysex[at])
-                                          : reinterpret_cast<VstEvent*> (&midi[at]);
+                                  : isSysex         ? reinterpret_cast<VstEvent*> (&sysex[at])
+                                                    : reinterpret_cast<VstEvent*> (&midi[at]);
             }
             return list;
         }

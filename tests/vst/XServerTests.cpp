@@ -162,8 +162,7 @@ TEST (VstXServer, NeitherXErrorsNorExitEndOrHangTheHost)
         []   // the host quits with exit() inside a call of the plug-in, instances left open
         {
             vsthost::HostOptions options;
-            options.handler = [] (const vsthost::HostCall& call) -> std::optional<intptr_t>
-            {
+            options.handler = [] (const vsthost::HostCall& call) -> std::optional<intptr_t> {
                 if (call.opcode == audioMasterAutomate)   // the editor's first report
                     std::exit (0);
                 return std::nullopt;

@@ -11,7 +11,11 @@ namespace
     constexpr double songBeats = 64.0;
 
     // Tempo: 120 bpm, slowing to 100 at beat 56 and to 80 at beat 60.
-    struct TempoChange { double beat; double bpm; };
+    struct TempoChange
+    {
+        double beat;
+        double bpm;
+    };
     constexpr TempoChange tempi[] = { { 0.0, 120.0 }, { 56.0, 100.0 }, { 60.0, 80.0 } };
 
     double ticks (double beat) { return std::round (beat * ticksPerQuarter); }
@@ -114,10 +118,10 @@ namespace
 
         // Bars 5-8: ten- and eleven-note chords, twice a bar; eight voices cannot hold them.
         const std::initializer_list<int> big[] = {
-            { 45, 52, 57, 60, 64, 67, 69, 71, 72, 76 },         // Am add9
-            { 41, 48, 53, 57, 60, 64, 65, 69, 72, 77 },         // Fmaj7
-            { 48, 55, 60, 64, 67, 71, 72, 74, 76, 79 },         // Cmaj9
-            { 43, 50, 55, 59, 62, 65, 67, 69, 71, 74, 79 },     // G9
+            { 45, 52, 57, 60, 64, 67, 69, 71, 72, 76 },       // Am add9
+            { 41, 48, 53, 57, 60, 64, 65, 69, 72, 77 },       // Fmaj7
+            { 48, 55, 60, 64, 67, 71, 72, 74, 76, 79 },       // Cmaj9
+            { 43, 50, 55, 59, 62, 65, 67, 69, 71, 74, 79 },   // G9
         };
         for (int bar = 0; bar < 4; ++bar)
         {

@@ -15,18 +15,18 @@
 
 namespace vsthost
 {
-/** Opcode numbers that the fst header lacks or only has placeholders for. */
-namespace opcode
-{
-    // Host callbacks.
-    constexpr int32_t audioMasterIdle = 3;
+    /** Opcode numbers that the fst header lacks or only has placeholders for. */
+    namespace opcode
+    {
+        // Host callbacks.
+        constexpr int32_t audioMasterIdle = 3;
 
-    // Dispatcher.
-    constexpr int32_t effGetVu = 9;
-    constexpr int32_t effGetNumProgramCategories = 28;
-    constexpr int32_t effConnectInput = 31;
-    constexpr int32_t effConnectOutput = 32;
-    constexpr int32_t effSetBlockSizeAndSampleRate = 43;
-    constexpr int32_t effKeysRequired = 57;
-}
+        // Dispatcher.
+        constexpr int32_t effGetVu = 9;
+        constexpr int32_t effGetNumProgramCategories = 28;
+        constexpr int32_t effConnectInput = 31;
+        constexpr int32_t effConnectOutput = 32;
+        constexpr int32_t effSetBlockSizeAndSampleRate = 43;
+        constexpr int32_t effKeysRequired = 57;
+    }
 }

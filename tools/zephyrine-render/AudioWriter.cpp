@@ -34,8 +34,16 @@ public:
 
 namespace
 {
-    void put16 (std::vector<uint8_t>& out, uint32_t v) { out.push_back (uint8_t (v)); out.push_back (uint8_t (v >> 8)); }
-    void put32 (std::vector<uint8_t>& out, uint32_t v) { put16 (out, v & 0xffff); put16 (out, v >> 16); }
+    void put16 (std::vector<uint8_t>& out, uint32_t v)
+    {
+        out.push_back (uint8_t (v));
+        out.push_back (uint8_t (v >> 8));
+    }
+    void put32 (std::vector<uint8_t>& out, uint32_t v)
+    {
+        put16 (out, v & 0xffff);
+        put16 (out, v >> 16);
+    }
     void putTag (std::vector<uint8_t>& out, const char* tag) { out.insert (out.end(), tag, tag + 4); }
 
     /** RIFF WAVE: plain PCM at 16 bits; the extensible format (with its
@@ -51,26 +59,36 @@ namespace
             const auto rate = static_cast<uint32_t> (sampleRate);
 
             std::vector<uint8_t> h;
-            putTag (h, "RIFF"); put32 (h, 0xffffffffu); putTag (h, "WAVE");
-            putTag (h, "fmt "); put32 (h, extensible ? 40 : 16);
+            putTag (h, "RIFF");
+            put32 (h, 0xffffffffu);
+            putTag (h, "WAVE");
+            putTag (h, "fmt ");
+            put32 (h, extensible ? 40 : 16);
             put16 (h, extensible ? 0xfffe : 1);
-            put16 (h, 2); put32 (h, rate); put32 (h, rate * 2 * bytesPerSample);
-            put16 (h, static_cast<uint32_t> (2 * bytesPerSample)); put16 (h, static_cast<uint32_t> (format.bits));
+            put16 (h, 2);
+            put32 (h, rate);
+            put32 (h, rate * 2 * bytesPerSample);
+            put16 (h, static_cast<uint32_t> (2 * bytesPerSample));
+            put16 (h, static_cast<uint32_t> (format.bits));
             if (extensible)
             {
-                put16 (h, 22); put16 (h, static_cast<uint32_t> (format.bits));
-                put32 (h, 3);           // front left, front right
+                put16 (h, 22);
+                put16 (h, static_cast<uint32_t> (format.bits));
+                put32 (h, 3);   // front left, front right
                 static const uint8_t guidTail[14] = { 0x00, 0x00, 0x00, 0x00, 0x10, 0x00, 0x80, 0x00, 0x00, 0xaa, 0x00, 0x38, 0x9b, 0x71 };
                 put16 (h, format.isFloat ? 3 : 1);
                 h.insert (h.end(), guidTail, guidTail + 14);
             }
             if (format.isFloat)
             {
-                putTag (h, "fact"); put32 (h, 4);
-                factAt = h.size(); put32 (h, 0xffffffffu);
+                putTag (h, "fact");
+                put32 (h, 4);
+                factAt = h.size();
+                put32 (h, 0xffffffffu);
             }
             putTag (h, "data");
-            dataSizeAt = h.size(); put32 (h, 0xffffffffu);
+            dataSizeAt = h.size();
+            put32 (h, 0xffffffffu);
             headerSize = h.size();
             stream.write (h.data(), h.size());
         }
@@ -82,7 +100,7 @@ namespace
             if (format.isFloat)
             {
                 bytes.resize (samples * 4);
-                std::memcpy (bytes.data(), f, bytes.size());    // little-endian, as the machine
+                std::memcpy (bytes.data(), f, bytes.size());   // little-endian, as the machine
             }
             else
             {
@@ -99,13 +117,13 @@ namespace
         void finish() override
         {
             if (! stream.isSeekable())
-                return;         // a pipe: the open-ended sizes stay
+                return;   // a pipe: the open-ended sizes stay
             const uint64_t dataBytes = framesWritten * 2 * static_cast<uint64_t> (format.bits / 8);
-            auto patch = [&] (size_t at, uint64_t value)
-            {
+            auto patch = [&] (size_t at, uint64_t value) {
                 uint8_t field[4];
                 const auto v = static_cast<uint32_t> (std::min<uint64_t> (value, 0xffffffffu));
-                for (int b = 0; b < 4; ++b) field[b] = static_cast<uint8_t> (v >> (8 * b));
+                for (int b = 0; b < 4; ++b)
+                    field[b] = static_cast<uint8_t> (v >> (8 * b));
                 stream.setPosition (static_cast<juce::int64> (at));
                 stream.write (field, 4);
             };
@@ -149,7 +167,7 @@ namespace
             writer.reset (flac.createWriterFor (stream.get(), sampleRate, 2, format.bits, {}, 5));
             if (writer == nullptr)
                 throw RenderError ("cannot write " + format.describe() + " at " + std::to_string (static_cast<int> (sampleRate)) + " Hz");
-            stream.release();       // the writer owns it now
+            stream.release();   // the writer owns it now
         }
 
         ~FlacEncoder() override
@@ -208,12 +226,13 @@ AudioWriter::~AudioWriter() = default;
 
 float AudioWriter::dither()
 {
-    auto uniform = [this]
-    {
-        noise ^= noise << 13; noise ^= noise >> 17; noise ^= noise << 5;
+    auto uniform = [this] {
+        noise ^= noise << 13;
+        noise ^= noise >> 17;
+        noise ^= noise << 5;
         return static_cast<float> (noise) * (1.0f / 4294967296.0f);
     };
-    return uniform() - uniform();       // triangular, -1 to 1 step
+    return uniform() - uniform();   // triangular, -1 to 1 step
 }
 
 void AudioWriter::write (const float* left, const float* right, int numFrames)

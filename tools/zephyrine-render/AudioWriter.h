@@ -12,11 +12,15 @@
 /** How the sound is stored. */
 struct AudioFormat
 {
-    enum class Container { wav, flac };
+    enum class Container
+    {
+        wav,
+        flac
+    };
 
     Container container = Container::wav;
-    int bits = 24;                  // 16, 24 or 32
-    bool isFloat = false;           // 32-bit float, WAV only
+    int bits = 24;          // 16, 24 or 32
+    bool isFloat = false;   // 32-bit float, WAV only
 
     std::string describe() const;   // e.g. "24-bit WAV", "16-bit FLAC", "32-bit float WAV"
 };
@@ -27,7 +31,7 @@ struct WrittenLevels
     int64_t frames = 0;
     float peak = 0.0f;
     double sumOfSquares = 0.0;
-    int64_t clippedSamples = 0;     // values beyond full scale, clipped (integer formats)
+    int64_t clippedSamples = 0;   // values beyond full scale, clipped (integer formats)
 
     double rms() const;
 };
@@ -48,7 +52,7 @@ public:
     /** Completes the file (sizes in the header); throws RenderError. */
     void finish();
 
-    const WrittenLevels& levels() const noexcept            { return written; }
+    const WrittenLevels& levels() const noexcept { return written; }
 
     class Encoder;
 

@@ -22,7 +22,7 @@ namespace
     struct Outcome
     {
         bool done = false;
-        std::string error;          // empty: rendered
+        std::string error;   // empty: rendered
         SongReport report;
     };
 
@@ -33,8 +33,7 @@ namespace
         const auto name = song.getFileNameWithoutExtension() + extension;
         if (! options.outputFile)
             return song.getSiblingFile (name).getFullPathName().toStdString();
-        return juce::File::getCurrentWorkingDirectory().getChildFile (juce::String::fromUTF8 (options.outputFile->c_str()))
-                   .getChildFile (name).getFullPathName().toStdString();
+        return juce::File::getCurrentWorkingDirectory().getChildFile (juce::String::fromUTF8 (options.outputFile->c_str())).getChildFile (name).getFullPathName().toStdString();
     }
 
     std::string shortName (const std::string& path)
@@ -115,8 +114,7 @@ int renderBatch (const RenderOptions& options, const PluginLocation& plugin)
     ProgressBar bar (! options.quiet);
     const auto started = std::chrono::steady_clock::now();
 
-    auto work = [&] (size_t worker)
-    {
+    auto work = [&] (size_t worker) {
         auto& instrument = *instruments[worker];
         bool first = true;
         for (size_t index = nextJob++; index < jobs.size(); index = nextJob++)

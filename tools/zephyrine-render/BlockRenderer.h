@@ -12,10 +12,10 @@
 struct RenderResult
 {
     int64_t frames = 0;
-    int64_t songSamples = 0;            // up to the last event; the rest is tail
-    int64_t nonFiniteSamples = 0;       // NaN or infinity from the plug-in, replaced by 0
-    int64_t firstNonFinite = -1;        // the sample position of the first one
-    bool cutAtTailLimit = false;        // still sounding when the tail's limit was reached
+    int64_t songSamples = 0;        // up to the last event; the rest is tail
+    int64_t nonFiniteSamples = 0;   // NaN or infinity from the plug-in, replaced by 0
+    int64_t firstNonFinite = -1;    // the sample position of the first one
+    bool cutAtTailLimit = false;    // still sounding when the tail's limit was reached
 };
 
 struct TailSettings

@@ -15,7 +15,7 @@ namespace
     constexpr size_t maxPath = 4096;
     char paths[maxFiles][maxPath] = {};
     volatile std::sig_atomic_t inUse[maxFiles] = {};
-    std::mutex slots;       // batch workers watch and forget side by side
+    std::mutex slots;   // batch workers watch and forget side by side
 
     void say (const char* text)
     {
@@ -45,33 +45,33 @@ namespace
 
 namespace CrashCleanup
 {
-void install()
-{
-    for (int signalNumber : { SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGABRT, SIGINT, SIGTERM, SIGHUP })
-        std::signal (signalNumber, onFatalSignal);
-    // A reader that goes away shows as a failed write ("Broken pipe"), handled like any other.
-    std::signal (SIGPIPE, SIG_IGN);
-}
+    void install()
+    {
+        for (int signalNumber : { SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGABRT, SIGINT, SIGTERM, SIGHUP })
+            std::signal (signalNumber, onFatalSignal);
+        // A reader that goes away shows as a failed write ("Broken pipe"), handled like any other.
+        std::signal (SIGPIPE, SIG_IGN);
+    }
 
-void watch (const std::string& path)
-{
-    if (path.size() >= maxPath)
-        return;
-    const std::lock_guard<std::mutex> guard (slots);
-    for (int i = 0; i < maxFiles; ++i)
-        if (inUse[i] == 0)
-        {
-            std::memcpy (paths[i], path.c_str(), path.size() + 1);
-            inUse[i] = 1;
+    void watch (const std::string& path)
+    {
+        if (path.size() >= maxPath)
             return;
-        }
-}
+        const std::lock_guard<std::mutex> guard (slots);
+        for (int i = 0; i < maxFiles; ++i)
+            if (inUse[i] == 0)
+            {
+                std::memcpy (paths[i], path.c_str(), path.size() + 1);
+                inUse[i] = 1;
+                return;
+            }
+    }
 
-void forget (const std::string& path)
-{
-    const std::lock_guard<std::mutex> guard (slots);
-    for (int i = 0; i < maxFiles; ++i)
-        if (inUse[i] != 0 && path == paths[i])
-            inUse[i] = 0;
-}
+    void forget (const std::string& path)
+    {
+        const std::lock_guard<std::mutex> guard (slots);
+        for (int i = 0; i < maxFiles; ++i)
+            if (inUse[i] != 0 && path == paths[i])
+                inUse[i] = 0;
+    }
 }

@@ -12,7 +12,7 @@ public:
     /** size: a power of two, at least 2. */
     explicit Fft (int size);
 
-    int getSize() const noexcept        { return size; }
+    int getSize() const noexcept { return size; }
 
     /** Transforms in place; data holds getSize() values. */
     void perform (std::vector<std::complex<float>>& data) const;

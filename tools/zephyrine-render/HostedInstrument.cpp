@@ -41,16 +41,16 @@ namespace
                     parameters.push_back (candidate);
         }
 
-        ~HostedInstrument() override        { close(); }
+        ~HostedInstrument() override { close(); }
 
-        std::string getName() override                            { return instance->getName().toStdString(); }
-        std::string getFormatName() const override                 { return formatName; }
-        int getNumParameters() override                            { return static_cast<int> (parameters.size()); }
-        std::string getParameterName (int index) override          { return parameter (index).getName (64).toStdString(); }
-        std::string getParameterDisplay (int index) override       { return parameter (index).getCurrentValueAsText().toStdString(); }
-        float getParameter (int index) override                    { return parameter (index).getValue(); }
-        void setParameter (int index, float value) override        { parameter (index).setValue (std::clamp (value, 0.0f, 1.0f)); }
-        bool keepsState() override                                 { return true; }
+        std::string getName() override { return instance->getName().toStdString(); }
+        std::string getFormatName() const override { return formatName; }
+        int getNumParameters() override { return static_cast<int> (parameters.size()); }
+        std::string getParameterName (int index) override { return parameter (index).getName (64).toStdString(); }
+        std::string getParameterDisplay (int index) override { return parameter (index).getCurrentValueAsText().toStdString(); }
+        float getParameter (int index) override { return parameter (index).getValue(); }
+        void setParameter (int index, float value) override { parameter (index).setValue (std::clamp (value, 0.0f, 1.0f)); }
+        bool keepsState() override { return true; }
 
         void prepare (double sampleRate, int blockSize) override
         {

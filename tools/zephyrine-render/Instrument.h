@@ -30,7 +30,7 @@ public:
     virtual ~Instrument() = default;
 
     virtual std::string getName() = 0;
-    virtual std::string getFormatName() const = 0;        // "VST 2", "VST3", "LV2"
+    virtual std::string getFormatName() const = 0;   // "VST 2", "VST3", "LV2"
 
     virtual int getNumParameters() = 0;
     virtual std::string getParameterName (int index) = 0;

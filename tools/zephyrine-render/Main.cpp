@@ -23,7 +23,7 @@
 #include <iostream>
 
 #ifndef ZEPHYRINE_VERSION
- #define ZEPHYRINE_VERSION "0"
+#define ZEPHYRINE_VERSION "0"
 #endif
 
 namespace
@@ -46,8 +46,7 @@ namespace
     void checkDistinct (const RenderOptions& options, const SongJob& job)
     {
         std::vector<std::pair<std::string, std::string>> files;
-        auto add = [&] (const char* what, const std::string& path)
-        {
+        auto add = [&] (const char* what, const std::string& path) {
             if (! path.empty() && path != "-" && ! juce::File (absolute (path)).getFullPathName().startsWith ("/dev/"))
                 files.emplace_back (what, juce::File (absolute (path)).getLinkedTarget().getFullPathName().toStdString());
         };
@@ -81,18 +80,19 @@ namespace
         auto outputFile = options.outputFile.value_or (defaultOutputFor (song, options));
         // "-o out/" names a folder for one song as for several.
         if (song != "-" && outputFile.size() > 1 && outputFile.back() == '/')
-            outputFile = juce::File (absolute (outputFile)).getChildFile (juce::File (defaultOutputFor (song, options)).getFileName())
-                             .getFullPathName().toStdString();
+            outputFile = juce::File (absolute (outputFile)).getChildFile (juce::File (defaultOutputFor (song, options)).getFileName()).getFullPathName().toStdString();
         const SongJob job { song, outputFile, options.pictureFile, options.saveStateFile };
         checkDistinct (options, job);
-        outputFormatFor (job.outputFile, options);      // a name of unknown type is a usage mistake
+        outputFormatFor (job.outputFile, options);   // a name of unknown type is a usage mistake
 
         // With the sound on standard output, by "-" or by another name for it
         // such as /dev/stdout, everything else goes to standard error.
-        struct stat named {}, standardOutput {};
+        struct stat named
+        {
+        }, standardOutput {};
         const bool soundOnStdout = outputFile == "-"
-            || (stat (absolute (outputFile).c_str(), &named) == 0 && fstat (STDOUT_FILENO, &standardOutput) == 0
-                && named.st_dev == standardOutput.st_dev && named.st_ino == standardOutput.st_ino);
+                                   || (stat (absolute (outputFile).c_str(), &named) == 0 && fstat (STDOUT_FILENO, &standardOutput) == 0
+                                       && named.st_dev == standardOutput.st_dev && named.st_ino == standardOutput.st_ino);
         FILE* messages = soundOnStdout ? stderr : stdout;
 
         auto instrument = loadInstrument (location);

@@ -11,7 +11,7 @@ namespace
     uint32_t read32 (const uint8_t* p)
     {
         return (static_cast<uint32_t> (p[0]) << 24) | (static_cast<uint32_t> (p[1]) << 16)
-             | (static_cast<uint32_t> (p[2]) << 8) | p[3];
+               | (static_cast<uint32_t> (p[2]) << 8) | p[3];
     }
 
     uint16_t read16 (const uint8_t* p)
@@ -51,7 +51,7 @@ namespace
                     {
                         event.size = position - event.offset;
                         events.push_back (std::move (event));
-                        return events;      // anything after the end of the track is padding
+                        return events;   // anything after the end of the track is padding
                     }
                 }
                 else if (first == 0xf0 || first == 0xf7)
@@ -73,7 +73,7 @@ namespace
                         if (runningStatus == 0)
                             fail (event.offset, "a data byte comes before any status byte");
                         status = runningStatus;
-                        --position;         // the byte read is the first data byte
+                        --position;   // the byte read is the first data byte
                     }
                     runningStatus = status;
                     event.status = status;
@@ -175,7 +175,7 @@ MidiFileContents readMidiFile (const uint8_t* bytes, size_t size)
             if (isTrack)
                 throw MidiFileError ("track " + std::to_string (contents.tracks.size() + 1) + " is cut off: its chunk claims "
                                      + std::to_string (length) + " bytes, the file holds " + std::to_string (size - body));
-            break;      // an unknown chunk cut off at the end holds no tracks
+            break;   // an unknown chunk cut off at the end holds no tracks
         }
 
         if (isTrack)

@@ -11,22 +11,27 @@
 /** One event of a track, as the file holds it. */
 struct MidiFileEvent
 {
-    enum class Kind { channel, sysex, meta };
+    enum class Kind
+    {
+        channel,
+        sysex,
+        meta
+    };
 
-    uint64_t tick = 0;              // from the start of its track
+    uint64_t tick = 0;   // from the start of its track
     Kind kind = Kind::channel;
-    uint8_t status = 0;             // the status in force (running status applied)
-    uint8_t metaType = 0;           // meta events only
-    std::vector<uint8_t> data;      // channel: 1 or 2 data bytes; sysex and meta: the payload
-    size_t offset = 0;              // where the event starts in the file (after its delta time)
-    size_t size = 0;                // how many bytes of the file it takes
+    uint8_t status = 0;          // the status in force (running status applied)
+    uint8_t metaType = 0;        // meta events only
+    std::vector<uint8_t> data;   // channel: 1 or 2 data bytes; sysex and meta: the payload
+    size_t offset = 0;           // where the event starts in the file (after its delta time)
+    size_t size = 0;             // how many bytes of the file it takes
 };
 
 struct MidiFileContents
 {
     int format = 0;
     int declaredTracks = 0;
-    int division = 0;               // > 0: ticks per quarter note; < 0: SMPTE (high byte frames, low byte ticks)
+    int division = 0;   // > 0: ticks per quarter note; < 0: SMPTE (high byte frames, low byte ticks)
     std::vector<std::vector<MidiFileEvent>> tracks;
     /** What was read leniently and the user should hear about. */
     std::vector<std::string> warnings;

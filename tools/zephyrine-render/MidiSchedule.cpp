@@ -141,7 +141,12 @@ namespace
         }
 
     private:
-        struct Change { uint64_t tick; double seconds; double secondsPerQuarter; };
+        struct Change
+        {
+            uint64_t tick;
+            double seconds;
+            double secondsPerQuarter;
+        };
         std::vector<Change> changes;
         int ticksPerQuarter = 0;
         double secondsPerTick = 0.0;
@@ -273,8 +278,7 @@ int MidiSchedule::addParameterEvents (const std::string& pluginName, const Param
 
 void MidiSchedule::sortEvents()
 {
-    std::stable_sort (events.begin(), events.end(), [] (const ScheduledEvent& a, const ScheduledEvent& b)
-    {
+    std::stable_sort (events.begin(), events.end(), [] (const ScheduledEvent& a, const ScheduledEvent& b) {
         if (a.sample != b.sample)
             return a.sample < b.sample;
         return orderWithinSample (a) < orderWithinSample (b);

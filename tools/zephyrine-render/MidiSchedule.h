@@ -12,19 +12,23 @@
     parameter write. */
 struct ScheduledEvent
 {
-    enum class Kind { midi, parameter };
+    enum class Kind
+    {
+        midi,
+        parameter
+    };
 
     int64_t sample = 0;
     Kind kind = Kind::midi;
-    uint8_t bytes[3] = {};          // midi: status and up to two data bytes
-    ParameterSetting setting;       // parameter
+    uint8_t bytes[3] = {};      // midi: status and up to two data bytes
+    ParameterSetting setting;   // parameter
 };
 
 /** Tempo at a point in the song, for the transport the plug-in may ask for. */
 struct TempoPoint
 {
     double seconds = 0.0;
-    double ppq = 0.0;               // quarter notes from the start
+    double ppq = 0.0;   // quarter notes from the start
     double bpm = 120.0;
 };
 
@@ -43,24 +47,24 @@ public:
 
     /** What the user should hear about: parts of the file read leniently,
         events that are not sent to the instrument. */
-    const std::vector<std::string>& getWarnings() const noexcept     { return warnings; }
+    const std::vector<std::string>& getWarnings() const noexcept { return warnings; }
 
     /** Turns the text events addressed to pluginName ("Name: A=1 B=2") into
         parameter writes at their positions; throws RenderError for one that
         does not parse. Returns how many were addressed to another plug-in. */
     int addParameterEvents (const std::string& pluginName, const ParameterNames& names);
 
-    const std::vector<ScheduledEvent>& getEvents() const noexcept   { return events; }
+    const std::vector<ScheduledEvent>& getEvents() const noexcept { return events; }
 
     /** One past the sample of the last event (meta events included): the song's length. */
-    int64_t getEndSample() const noexcept                           { return endSample; }
+    int64_t getEndSample() const noexcept { return endSample; }
 
     /** Tempo and quarter-note position at a sample. */
     TempoPoint tempoAt (int64_t sample) const noexcept;
 
-    int getFileType() const noexcept                                { return fileType; }
-    int getNumTracks() const noexcept                               { return numTracks; }
-    int getNumNotes() const noexcept                                { return numNotes; }
+    int getFileType() const noexcept { return fileType; }
+    int getNumTracks() const noexcept { return numTracks; }
+    int getNumNotes() const noexcept { return numNotes; }
 
 private:
     struct TextEvent

@@ -23,10 +23,10 @@ namespace
     public:
         explicit BorrowedStream (juce::OutputStream& s) : target (s) {}
 
-        void flush() override                                   { target.flush(); }
-        bool setPosition (juce::int64 position) override        { return target.setPosition (position); }
-        juce::int64 getPosition() override                      { return target.getPosition(); }
-        bool write (const void* data, size_t size) override     { return target.write (data, size); }
+        void flush() override { target.flush(); }
+        bool setPosition (juce::int64 position) override { return target.setPosition (position); }
+        juce::int64 getPosition() override { return target.getPosition(); }
+        bool write (const void* data, size_t size) override { return target.write (data, size); }
 
     private:
         juce::OutputStream& target;
@@ -40,8 +40,7 @@ namespace
 
     std::string absolute (const std::string& path)
     {
-        return juce::File::getCurrentWorkingDirectory().getChildFile (juce::String::fromUTF8 (path.c_str()))
-                   .getFullPathName().toStdString();
+        return juce::File::getCurrentWorkingDirectory().getChildFile (juce::String::fromUTF8 (path.c_str())).getFullPathName().toStdString();
     }
 
     /** Follows symbolic links, dangling ones too, to the file they name. */
@@ -49,7 +48,9 @@ namespace
     {
         for (int hops = 0; hops < 40; ++hops)
         {
-            struct stat info {};
+            struct stat info
+            {
+            };
             if (lstat (path.c_str(), &info) != 0 || ! S_ISLNK (info.st_mode))
                 return path;
             char link[PATH_MAX];
@@ -109,7 +110,7 @@ bool DescriptorStream::write (const void* data, size_t size)
     if (buffer.size() + size > bufferSize)
         flush();
     if (size >= bufferSize)
-        writeAll (bytes, size);     // large writes go straight out, without growing the buffer
+        writeAll (bytes, size);   // large writes go straight out, without growing the buffer
     else
         buffer.insert (buffer.end(), bytes, bytes + size);
     position += static_cast<juce::int64> (size);
@@ -153,8 +154,10 @@ OutputFile::OutputFile (const std::string& path, const std::string& what, bool n
     const auto full = absolute (path);
     name = full;
 
-    struct stat info {};
-    const bool exists = stat (full.c_str(), &info) == 0;        // through any links
+    struct stat info
+    {
+    };
+    const bool exists = stat (full.c_str(), &info) == 0;   // through any links
     if (exists && S_ISDIR (info.st_mode))
         throw RenderError (quoted + " is a folder");
     if (exists && (S_ISCHR (info.st_mode) || S_ISFIFO (info.st_mode)))
@@ -184,7 +187,9 @@ OutputFile::OutputFile (const std::string& path, const std::string& what, bool n
         throw RenderError (quoted + " exists (and --no-clobber was given)");
 
     const auto folder = folderOf (target);
-    struct stat folderInfo {};
+    struct stat folderInfo
+    {
+    };
     if (stat (folder.c_str(), &folderInfo) != 0 || ! S_ISDIR (folderInfo.st_mode))
         throw RenderError (quoted + " cannot be written: the folder '" + folder + "' does not exist");
     if (exists && access (target.c_str(), W_OK) != 0)
@@ -208,7 +213,9 @@ OutputFile::OutputFile (const std::string& path, const std::string& what, bool n
     // A replaced file keeps its owner and mode.
     if (exists)
     {
-        if (fchown (fd, info.st_uid, info.st_gid) != 0) {}     // not ours to give away: keep our own
+        if (fchown (fd, info.st_uid, info.st_gid) != 0)
+        {
+        }   // not ours to give away: keep our own
         fchmod (fd, info.st_mode & 07777);
     }
     output = std::make_unique<DescriptorStream> (fd, true);

@@ -18,14 +18,14 @@ public:
 
     void flush() override;
     bool setPosition (juce::int64 position) override;
-    juce::int64 getPosition() override                      { return position; }
+    juce::int64 getPosition() override { return position; }
     bool write (const void* data, size_t size) override;
 
     /** Flushes and closes; false on any failure. */
     bool close();
-    bool failed() const noexcept                            { return ! error.empty(); }
-    const std::string& getError() const noexcept            { return error; }
-    bool isSeekable() const noexcept                        { return seekable; }
+    bool failed() const noexcept { return ! error.empty(); }
+    const std::string& getError() const noexcept { return error; }
+    bool isSeekable() const noexcept { return seekable; }
 
 private:
     void fail (int errorNumber);
@@ -51,19 +51,19 @@ public:
     /** what: how the file is called in messages, e.g. "output file".
         noClobber: refuse to replace an existing file. Throws RenderError. */
     OutputFile (const std::string& path, const std::string& what, bool noClobber);
-    ~OutputFile();      // removes the temporary file unless committed
+    ~OutputFile();   // removes the temporary file unless committed
 
     OutputFile (const OutputFile&) = delete;
     OutputFile& operator= (const OutputFile&) = delete;
 
-    DescriptorStream& stream()                              { return *output; }
+    DescriptorStream& stream() { return *output; }
 
     /** A stream that writes through to stream() without owning it, for
         writers that insist on deleting the stream they are given. */
     std::unique_ptr<juce::OutputStream> borrowStream();
 
     /** Written straight through (device, FIFO, standard output). */
-    bool isDirect() const noexcept                          { return direct; }
+    bool isDirect() const noexcept { return direct; }
 
     /** Flushes and closes; throws RenderError with the system's reason when
         anything failed to be written. Call for every output before commit(). */
@@ -73,7 +73,7 @@ public:
     void commit();
 
     /** The name for messages: the target's path, or "standard output". */
-    const std::string& getName() const noexcept             { return name; }
+    const std::string& getName() const noexcept { return name; }
 
 private:
     std::string description, target, name, temporary;

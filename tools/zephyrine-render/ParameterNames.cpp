@@ -16,9 +16,16 @@ namespace
     // Zephyrine's own names for the parameters whose reported names say too
     // little ("A" twice, "None" for both wave shapes).
     const std::pair<const char*, int> zephyrineAliases[] = {
-        { "Osc.A", 3 }, { "Osc.D", 4 }, { "Osc.S", 5 }, { "Osc.R", 6 },
-        { "Amp.A", 8 }, { "Amp.D", 9 }, { "Amp.S", 10 }, { "Amp.R", 11 },
-        { "Wave1", 14 }, { "Wave2", 15 },
+        { "Osc.A", 3 },
+        { "Osc.D", 4 },
+        { "Osc.S", 5 },
+        { "Osc.R", 6 },
+        { "Amp.A", 8 },
+        { "Amp.D", 9 },
+        { "Amp.S", 10 },
+        { "Amp.R", 11 },
+        { "Wave1", 14 },
+        { "Wave2", 15 },
     };
     constexpr int firstWaveIndex = 14, secondWaveIndex = 15;
     const char* const waveNames[] = { "Sin", "Saw1", "Saw2", "Tri", "Sqr" };
@@ -26,8 +33,7 @@ namespace
     bool equalsIgnoringCase (const std::string& a, const std::string& b)
     {
         return a.size() == b.size()
-            && std::equal (a.begin(), a.end(), b.begin(), [] (char x, char y)
-                           { return std::tolower (static_cast<unsigned char> (x)) == std::tolower (static_cast<unsigned char> (y)); });
+               && std::equal (a.begin(), a.end(), b.begin(), [] (char x, char y) { return std::tolower (static_cast<unsigned char> (x)) == std::tolower (static_cast<unsigned char> (y)); });
     }
 
     bool allDigits (const std::string& text)
@@ -125,8 +131,7 @@ std::vector<ParameterSetting> ParameterNames::parseList (const std::string& text
 {
     std::vector<ParameterSetting> settings;
     std::string current;
-    auto flush = [&]
-    {
+    auto flush = [&] {
         if (! current.empty())
             settings.push_back (parse (current));
         current.clear();

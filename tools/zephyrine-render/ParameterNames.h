@@ -37,8 +37,8 @@ public:
     /** Parses several assignments separated by spaces, commas or semicolons. */
     std::vector<ParameterSetting> parseList (const std::string& text) const;
 
-    int size() const noexcept                           { return static_cast<int> (names.size()); }
-    const std::string& nameOf (int index) const         { return names.at (static_cast<size_t> (index)); }
+    int size() const noexcept { return static_cast<int> (names.size()); }
+    const std::string& nameOf (int index) const { return names.at (static_cast<size_t> (index)); }
 
     /** The extra names this plug-in takes, e.g. "Amp.A" for index 8, or "". */
     std::string aliasOf (int index) const;

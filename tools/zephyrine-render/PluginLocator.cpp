@@ -9,7 +9,7 @@
 #include <juce_core/juce_core.h>
 
 #ifndef ZEPHYRINE_DEFAULT_PLUGIN
- #define ZEPHYRINE_DEFAULT_PLUGIN ""
+#define ZEPHYRINE_DEFAULT_PLUGIN ""
 #endif
 
 namespace
@@ -18,7 +18,7 @@ namespace
     {
         const auto colon = text.find (':');
         return colon != std::string::npos && colon > 1 && text[0] != '/' && text[0] != '.'
-            && text.find_first_of ("/\\") > colon;
+               && text.find_first_of ("/\\") > colon;
     }
 
     /** The URI of the plug-in a bundle's manifest declares: the subject
@@ -87,7 +87,7 @@ std::unique_ptr<Instrument> loadInstrument (const PluginLocation& location)
     {
         case PluginLocation::Kind::vst2: return loadVstInstrument (location.identifier, "zephyrine-render");
         case PluginLocation::Kind::vst3: return loadHostedInstrument (false, location.identifier, {});
-        case PluginLocation::Kind::lv2:  return loadHostedInstrument (true, location.identifier, location.bundle);
+        case PluginLocation::Kind::lv2: return loadHostedInstrument (true, location.identifier, location.bundle);
     }
     return nullptr;
 }

@@ -10,11 +10,16 @@
 /** Which plug-in to render through, and in which format. */
 struct PluginLocation
 {
-    enum class Kind { vst2, vst3, lv2 };
+    enum class Kind
+    {
+        vst2,
+        vst3,
+        lv2
+    };
 
     Kind kind = Kind::vst2;
-    std::string identifier;     // a library or bundle path, or an LV2 URI
-    std::string bundle;         // LV2 named by its bundle folder: that folder
+    std::string identifier;   // a library or bundle path, or an LV2 URI
+    std::string bundle;       // LV2 named by its bundle folder: that folder
 };
 
 /** The plug-in asked for: a VST 2 library (.so), a VST3 bundle (.vst3), an

@@ -104,8 +104,7 @@ RenderOptions parseCommandLine (const std::vector<std::string>& rawArguments)
                 arg = arg.substr (0, eq);
             }
 
-        auto value = [&]() -> std::string
-        {
+        auto value = [&]() -> std::string {
             if (inlineValue)
                 return *inlineValue;
             if (i + 1 >= arguments.size())
@@ -114,11 +113,22 @@ RenderOptions parseCommandLine (const std::vector<std::string>& rawArguments)
         };
         bool takesNoValue = false;
 
-        if (arg == "-h" || arg == "--help")                 { options.showHelp = true; takesNoValue = true; }
-        else if (arg == "-V" || arg == "--version")         { options.showVersion = true; takesNoValue = true; }
-        else if (arg == "-o" || arg == "--output")          options.outputFile = value();
-        else if (arg == "-r" || arg == "--sample-rate")     options.sampleRate = parseWholeNumber ("--sample-rate", value(), 8000, 384000);
-        else if (arg == "-b" || arg == "--block-size")      options.blockSize = parseWholeNumber ("--block-size", value(), 1, 8192);
+        if (arg == "-h" || arg == "--help")
+        {
+            options.showHelp = true;
+            takesNoValue = true;
+        }
+        else if (arg == "-V" || arg == "--version")
+        {
+            options.showVersion = true;
+            takesNoValue = true;
+        }
+        else if (arg == "-o" || arg == "--output")
+            options.outputFile = value();
+        else if (arg == "-r" || arg == "--sample-rate")
+            options.sampleRate = parseWholeNumber ("--sample-rate", value(), 8000, 384000);
+        else if (arg == "-b" || arg == "--block-size")
+            options.blockSize = parseWholeNumber ("--block-size", value(), 1, 8192);
         else if (arg == "--bits" || arg == "--bit-depth")
         {
             const auto text = value();
@@ -127,20 +137,44 @@ RenderOptions parseCommandLine (const std::vector<std::string>& rawArguments)
             options.bits = std::atoi (text.c_str());
             options.isFloat = false;
         }
-        else if (arg == "--float")                          { options.isFloat = true; options.bits = 32; takesNoValue = true; }
+        else if (arg == "--float")
+        {
+            options.isFloat = true;
+            options.bits = 32;
+            takesNoValue = true;
+        }
         else if (arg == "--format")
         {
             const auto name = value();
-            if (name == "wav")                              options.container = RenderOptions::Container::wav;
-            else if (name == "flac")                        options.container = RenderOptions::Container::flac;
-            else if (name == "pcm16" || name == "16")       { options.bits = 16; options.isFloat = false; }
-            else if (name == "pcm24" || name == "24")       { options.bits = 24; options.isFloat = false; }
-            else if (name == "pcm32")                       { options.bits = 32; options.isFloat = false; }
+            if (name == "wav")
+                options.container = RenderOptions::Container::wav;
+            else if (name == "flac")
+                options.container = RenderOptions::Container::flac;
+            else if (name == "pcm16" || name == "16")
+            {
+                options.bits = 16;
+                options.isFloat = false;
+            }
+            else if (name == "pcm24" || name == "24")
+            {
+                options.bits = 24;
+                options.isFloat = false;
+            }
+            else if (name == "pcm32")
+            {
+                options.bits = 32;
+                options.isFloat = false;
+            }
             else if (name == "float32" || name == "float" || name == "32")
-                                                             { options.bits = 32; options.isFloat = true; }
-            else throw UsageError ("--format must be wav, flac, pcm16, pcm24, pcm32 or float32, not '" + name + "'");
+            {
+                options.bits = 32;
+                options.isFloat = true;
+            }
+            else
+                throw UsageError ("--format must be wav, flac, pcm16, pcm24, pcm32 or float32, not '" + name + "'");
         }
-        else if (arg == "--gain")                           options.gainDb = parseNumber (arg, value(), -120, 60);
+        else if (arg == "--gain")
+            options.gainDb = parseNumber (arg, value(), -120, 60);
         else if (arg == "--normalize" || arg == "--normalise")
         {
             // The level is optional: taken from the next argument only when that is a number.
@@ -149,20 +183,43 @@ RenderOptions parseCommandLine (const std::vector<std::string>& rawArguments)
             else
                 options.normalizeDb = -1.0;
         }
-        else if (arg == "-s" || arg == "--set")             options.assignments.push_back (value());
-        else if (arg == "--state")                          options.stateFile = value();
-        else if (arg == "--save-state")                     options.saveStateFile = value();
-        else if (arg == "--png")                            options.pictureFile = value();
-        else if (arg == "--plugin")                         options.pluginPath = value();
-        else if (arg == "--tail-max")                       options.tailMaxSeconds = parseNumber (arg, value(), 0, 600);
-        else if (arg == "--tail-silence")                   options.tailSilenceSeconds = parseNumber (arg, value(), 0, 60);
-        else if (arg == "--silence-db")                     options.silenceDb = parseNumber (arg, value(), -200, 0);
-        else if (arg == "--max-length")                     options.maxLengthSeconds = parseNumber (arg, value(), 1, 86400);
-        else if (arg == "-j" || arg == "--jobs")            options.jobs = parseWholeNumber ("--jobs", value(), 1, 256);
-        else if (arg == "-n" || arg == "--no-clobber")      { options.noClobber = true; takesNoValue = true; }
-        else if (arg == "--list-parameters")                { options.listParameters = true; takesNoValue = true; }
-        else if (arg == "-q" || arg == "--quiet")           { options.quiet = true; takesNoValue = true; }
-        else throw UsageError ("unknown option '" + arg + "'");
+        else if (arg == "-s" || arg == "--set")
+            options.assignments.push_back (value());
+        else if (arg == "--state")
+            options.stateFile = value();
+        else if (arg == "--save-state")
+            options.saveStateFile = value();
+        else if (arg == "--png")
+            options.pictureFile = value();
+        else if (arg == "--plugin")
+            options.pluginPath = value();
+        else if (arg == "--tail-max")
+            options.tailMaxSeconds = parseNumber (arg, value(), 0, 600);
+        else if (arg == "--tail-silence")
+            options.tailSilenceSeconds = parseNumber (arg, value(), 0, 60);
+        else if (arg == "--silence-db")
+            options.silenceDb = parseNumber (arg, value(), -200, 0);
+        else if (arg == "--max-length")
+            options.maxLengthSeconds = parseNumber (arg, value(), 1, 86400);
+        else if (arg == "-j" || arg == "--jobs")
+            options.jobs = parseWholeNumber ("--jobs", value(), 1, 256);
+        else if (arg == "-n" || arg == "--no-clobber")
+        {
+            options.noClobber = true;
+            takesNoValue = true;
+        }
+        else if (arg == "--list-parameters")
+        {
+            options.listParameters = true;
+            takesNoValue = true;
+        }
+        else if (arg == "-q" || arg == "--quiet")
+        {
+            options.quiet = true;
+            takesNoValue = true;
+        }
+        else
+            throw UsageError ("unknown option '" + arg + "'");
 
         if (inlineValue && takesNoValue)
             throw UsageError (arg + " takes no value");
@@ -197,7 +254,7 @@ RenderOptions parseCommandLine (const std::vector<std::string>& rawArguments)
 std::string usageText()
 {
     return
-R"(Usage: zephyrine-render SONG.mid [-o OUT.wav] [options]
+        R"(Usage: zephyrine-render SONG.mid [-o OUT.wav] [options]
        zephyrine-render SONG.mid... -o FOLDER/ [options]
 Plays Standard MIDI Files (type 0 or 1) through the Zephyrine instrument, or
 another VST 2, VST3 or LV2 instrument, and writes the sound as WAV or FLAC.

@@ -9,29 +9,33 @@
 /** Everything the command line can ask for. */
 struct RenderOptions
 {
-    enum class Container { wav, flac };
+    enum class Container
+    {
+        wav,
+        flac
+    };
 
-    std::vector<std::string> midiFiles;     // "-": standard input
-    std::optional<std::string> outputFile;  // a file, "-" (standard output) or a folder
-    std::string pluginPath;                 // empty: the bundled Zephyrine
+    std::vector<std::string> midiFiles;      // "-": standard input
+    std::optional<std::string> outputFile;   // a file, "-" (standard output) or a folder
+    std::string pluginPath;                  // empty: the bundled Zephyrine
     std::string stateFile, saveStateFile, pictureFile;
     std::vector<std::string> assignments;   // "--set" arguments, in order
 
     double sampleRate = 44100.0;
     int blockSize = 512;
 
-    std::optional<Container> container;     // unset: from the output's name
-    int bits = 24;                          // 16, 24 or 32
+    std::optional<Container> container;   // unset: from the output's name
+    int bits = 24;                        // 16, 24 or 32
     bool isFloat = false;
     double gainDb = 0.0;
-    std::optional<double> normalizeDb;      // the peak to normalise to
+    std::optional<double> normalizeDb;   // the peak to normalise to
 
-    double tailMaxSeconds = 10.0;           // longest tail after the last event
-    double tailSilenceSeconds = 0.5;        // a tail ends after this much silence
-    double silenceDb = -90.0;               // below this level counts as silence
-    double maxLengthSeconds = 3600.0;       // songs longer than this are refused
+    double tailMaxSeconds = 10.0;       // longest tail after the last event
+    double tailSilenceSeconds = 0.5;    // a tail ends after this much silence
+    double silenceDb = -90.0;           // below this level counts as silence
+    double maxLengthSeconds = 3600.0;   // songs longer than this are refused
 
-    int jobs = 0;                           // songs rendered side by side; 0: one per core
+    int jobs = 0;   // songs rendered side by side; 0: one per core
     bool noClobber = false;
     bool listParameters = false;
     bool quiet = false;

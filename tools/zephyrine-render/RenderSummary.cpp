@@ -11,6 +11,6 @@ std::string decibels (double level)
         return "-inf dBFS";
     const double db = 20.0 * std::log10 (level);
     char text[32];
-    std::snprintf (text, sizeof (text), "%.1f dBFS", db > -0.05 && db < 0.0 ? 0.0 : db);     // never "-0.0"
+    std::snprintf (text, sizeof (text), "%.1f dBFS", db > -0.05 && db < 0.0 ? 0.0 : db);   // never "-0.0"
     return text;
 }

@@ -12,15 +12,15 @@
 class SampleSpool
 {
 public:
-    SampleSpool();          // throws RenderError when no temporary file can be made
+    SampleSpool();   // throws RenderError when no temporary file can be made
     ~SampleSpool();
 
     SampleSpool (const SampleSpool&) = delete;
     SampleSpool& operator= (const SampleSpool&) = delete;
 
     void append (const float* left, const float* right, int numFrames);
-    int64_t size() const noexcept                       { return frames; }
-    float peak() const noexcept                         { return largest; }
+    int64_t size() const noexcept { return frames; }
+    float peak() const noexcept { return largest; }
 
     /** Frames [start, start + count); zeros outside the sound. */
     void read (int64_t start, int count, float* left, float* right) const;

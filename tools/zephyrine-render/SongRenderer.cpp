@@ -80,15 +80,21 @@ InstrumentSetup InstrumentSetup::make (Instrument& instrument, const RenderOptio
     InstrumentSetup setup { pluginName, ParameterNames (names, zephyrine), zephyrine, {}, {} };
     for (const auto& assignment : options.assignments)
     {
-        try { setup.settings.push_back (setup.names.parse (assignment)); }
-        catch (const RenderError& e) { throw UsageError ("--set " + assignment + ": " + e.what()); }
+        try
+        {
+            setup.settings.push_back (setup.names.parse (assignment));
+        }
+        catch (const RenderError& e)
+        {
+            throw UsageError ("--set " + assignment + ": " + e.what());
+        }
     }
 
     if (! options.stateFile.empty())
         setup.state = readStateFile (options.stateFile);
     if ((! setup.state.empty() || ! options.saveStateFile.empty()) && ! instrument.keepsState())
         throw RenderError ("plug-in '" + pluginName + "' keeps no state block (effFlagsProgramChunks is clear), so --state and "
-                           "--save-state cannot be used with it");
+                                                      "--save-state cannot be used with it");
     if (! setup.state.empty() && zephyrine)
         checkStateBlock (setup.state, options.stateFile, pluginName);
     return setup;
@@ -101,7 +107,7 @@ AudioFormat outputFormatFor (const std::string& outputFile, const RenderOptions&
     format.isFloat = options.isFloat;
     if (options.container)
         format.container = *options.container == RenderOptions::Container::flac ? AudioFormat::Container::flac
-                                                                                  : AudioFormat::Container::wav;
+                                                                                : AudioFormat::Container::wav;
     else
     {
         const auto extension = lowerExtension (outputFile);
@@ -126,8 +132,10 @@ SongReport renderSong (Instrument& instrument, const InstrumentSetup& setup, con
     // argument costs no time and leaves nothing behind.
     OutputFile audioFile (job.outputFile, "output file", options.noClobber);
     std::optional<OutputFile> pictureFile, savedStateFile;
-    if (! job.pictureFile.empty())      pictureFile.emplace (job.pictureFile, "picture", options.noClobber);
-    if (! job.saveStateFile.empty())    savedStateFile.emplace (job.saveStateFile, "state file", options.noClobber);
+    if (! job.pictureFile.empty())
+        pictureFile.emplace (job.pictureFile, "picture", options.noClobber);
+    if (! job.saveStateFile.empty())
+        savedStateFile.emplace (job.saveStateFile, "state file", options.noClobber);
     report.outputName = audioFile.getName();
 
     auto schedule = MidiSchedule::load (job.midiFile, options.sampleRate, options.maxLengthSeconds);
@@ -156,15 +164,13 @@ SongReport renderSong (Instrument& instrument, const InstrumentSetup& setup, con
                             options.blockSize, options.sampleRate);
     const auto started = std::chrono::steady_clock::now();
     const auto result = renderer.render (
-        [&] (const float* left, const float* right, int frames)
-        {
+        [&] (const float* left, const float* right, int frames) {
             if (destination.spool)
                 destination.spool->append (left, right, frames);
             else
                 destination.writer->write (left, right, frames);
         },
-        [&] (int64_t done, int64_t total, bool inTail)
-        {
+        [&] (int64_t done, int64_t total, bool inTail) {
             if (! progress)
                 return;
             char detail[48];
@@ -238,7 +244,9 @@ SongReport renderSong (Instrument& instrument, const InstrumentSetup& setup, con
 
     // Every output is complete: only now is any of them put in place.
     audioFile.commit();
-    if (pictureFile)     pictureFile->commit();
-    if (savedStateFile)  savedStateFile->commit();
+    if (pictureFile)
+        pictureFile->commit();
+    if (savedStateFile)
+        savedStateFile->commit();
     return report;
 }

@@ -15,11 +15,11 @@
     what the command line asks of it. */
 struct InstrumentSetup
 {
-    std::string name;                       // as the plug-in reports it
+    std::string name;   // as the plug-in reports it
     ParameterNames names;
     bool isZephyrine = false;
-    std::vector<ParameterSetting> settings; // from --set, in order
-    std::vector<uint8_t> state;             // from --state; empty: none
+    std::vector<ParameterSetting> settings;   // from --set, in order
+    std::vector<uint8_t> state;               // from --state; empty: none
 
     /** Reads the names from the instrument and checks --set and --state
         against them: UsageError for a bad --set, RenderError otherwise. */
@@ -29,20 +29,20 @@ struct InstrumentSetup
 /** One song to render and where its results go. */
 struct SongJob
 {
-    std::string midiFile;                   // "-": standard input
-    std::string outputFile;                 // "-": standard output
-    std::string pictureFile, saveStateFile; // empty: none
+    std::string midiFile;                     // "-": standard input
+    std::string outputFile;                   // "-": standard output
+    std::string pictureFile, saveStateFile;   // empty: none
 };
 
 struct SongReport
 {
-    std::string outputName;                 // a path, or "standard output"
+    std::string outputName;   // a path, or "standard output"
     AudioFormat format;
     WrittenLevels levels;
     double seconds = 0.0;
-    double elapsed = 0.0;                   // wall-clock seconds
+    double elapsed = 0.0;   // wall-clock seconds
     bool cutAtTailLimit = false;
-    std::vector<std::string> notes;         // things the user should hear about
+    std::vector<std::string> notes;   // things the user should hear about
 };
 
 /** The format an output name asks for, with the command line's choices. */

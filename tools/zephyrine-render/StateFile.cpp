@@ -12,7 +12,7 @@
 namespace
 {
     constexpr juce::int64 largestState = 16 * 1024 * 1024;
-    constexpr size_t zephyrineHeaderSize = 8;     // "VC2!" and a 32-bit length
+    constexpr size_t zephyrineHeaderSize = 8;   // "VC2!" and a 32-bit length
 }
 
 std::vector<uint8_t> readStateFile (const std::string& path)
@@ -54,7 +54,7 @@ void checkStateBlock (const std::vector<uint8_t>& block, const std::string& path
         throw RenderError (name + " is too short to hold any settings");
 
     const uint32_t textLength = static_cast<uint32_t> (block[4]) | (static_cast<uint32_t> (block[5]) << 8)
-                              | (static_cast<uint32_t> (block[6]) << 16) | (static_cast<uint32_t> (block[7]) << 24);
+                                | (static_cast<uint32_t> (block[6]) << 16) | (static_cast<uint32_t> (block[7]) << 24);
     const auto available = std::min<size_t> (textLength, block.size() - zephyrineHeaderSize);
     const auto* text = reinterpret_cast<const char*> (block.data() + zephyrineHeaderSize);
     const auto xml = juce::parseXML (juce::String::fromUTF8 (text, static_cast<int> (strnlen (text, available))));

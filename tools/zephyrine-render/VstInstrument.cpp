@@ -16,14 +16,14 @@ namespace
     public:
         explicit VstInstrument (std::unique_ptr<vsthost::Plugin> p) : plugin (std::move (p)) {}
 
-        std::string getName() override                            { return plugin->getEffectName(); }
-        std::string getFormatName() const override                 { return "VST 2"; }
-        int getNumParameters() override                            { return plugin->getNumParameters(); }
-        std::string getParameterName (int index) override          { return plugin->getParameterName (index); }
-        std::string getParameterDisplay (int index) override       { return plugin->getParameterDisplay (index); }
-        float getParameter (int index) override                    { return plugin->getParameter (index); }
-        void setParameter (int index, float value) override        { plugin->setParameter (index, value); }
-        bool keepsState() override                                 { return plugin->hasProgramChunks(); }
+        std::string getName() override { return plugin->getEffectName(); }
+        std::string getFormatName() const override { return "VST 2"; }
+        int getNumParameters() override { return plugin->getNumParameters(); }
+        std::string getParameterName (int index) override { return plugin->getParameterName (index); }
+        std::string getParameterDisplay (int index) override { return plugin->getParameterDisplay (index); }
+        float getParameter (int index) override { return plugin->getParameter (index); }
+        void setParameter (int index, float value) override { plugin->setParameter (index, value); }
+        bool keepsState() override { return plugin->hasProgramChunks(); }
 
         void prepare (double sampleRate, int blockSize) override
         {
@@ -36,15 +36,21 @@ namespace
             inputBuffers.assign (inputs, std::vector<float> (static_cast<size_t> (blockSize)));
             outputPointers.clear();
             inputPointers.clear();
-            for (auto& channel : outputBuffers) outputPointers.push_back (channel.data());
-            for (auto& channel : inputBuffers)  inputPointers.push_back (channel.data());
+            for (auto& channel : outputBuffers)
+                outputPointers.push_back (channel.data());
+            for (auto& channel : inputBuffers)
+                inputPointers.push_back (channel.data());
         }
 
-        bool setState (const std::vector<uint8_t>& block) override     { plugin->setChunk (block); return true; }
-        std::vector<uint8_t> getState() override                       { return plugin->getChunk(); }
-        void start() override                                          { plugin->setActive (true); }
-        void stop() override                                           { plugin->setActive (false); }
-        void close() override                                          { plugin->close(); }
+        bool setState (const std::vector<uint8_t>& block) override
+        {
+            plugin->setChunk (block);
+            return true;
+        }
+        std::vector<uint8_t> getState() override { return plugin->getChunk(); }
+        void start() override { plugin->setActive (true); }
+        void stop() override { plugin->setActive (false); }
+        void close() override { plugin->close(); }
 
         void process (const std::vector<InstrumentMidi>& midi, float* left, float* right, int numSamples,
                       const Transport& transport) override

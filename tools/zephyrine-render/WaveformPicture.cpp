@@ -17,7 +17,7 @@ namespace
     constexpr int fftSize = 2048;
     constexpr double lowestFrequency = 40.0;
     constexpr float dynamicRangeDb = 90.0f;
-    constexpr float quietestTopDb = -60.0f;     // the colour scale's top is never below this
+    constexpr float quietestTopDb = -60.0f;   // the colour scale's top is never below this
 
     const juce::Colour background (0xff16181d), panel (0xff0b0d10), border (0xff3a3f4a);
     const juce::Colour textColour (0xffe8e8ea), dimText (0xff9aa0aa), grid (0x30ffffff);
@@ -93,9 +93,16 @@ namespace
                 for (int i = 0; i < count; ++i)
                 {
                     const float a = l[static_cast<size_t> (i)], b = r[static_cast<size_t> (i)];
-                    if (first) { cl.low = cl.high = a; cr.low = cr.high = b; first = false; }
-                    cl.low = std::min (cl.low, a); cl.high = std::max (cl.high, a);
-                    cr.low = std::min (cr.low, b); cr.high = std::max (cr.high, b);
+                    if (first)
+                    {
+                        cl.low = cl.high = a;
+                        cr.low = cr.high = b;
+                        first = false;
+                    }
+                    cl.low = std::min (cl.low, a);
+                    cl.high = std::max (cl.high, a);
+                    cr.low = std::min (cr.low, b);
+                    cr.high = std::max (cr.high, b);
                     energyL += static_cast<double> (a) * a;
                     energyR += static_cast<double> (b) * b;
                     result.stereo = result.stereo || a != b;

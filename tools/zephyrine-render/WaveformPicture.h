@@ -13,8 +13,8 @@
     time axis, with a title and labels. Drawn in memory, needs no display. */
 struct PictureText
 {
-    std::string title;          // e.g. the song's name and the plug-in's
-    std::string subtitle;       // e.g. duration, peak and RMS
+    std::string title;      // e.g. the song's name and the plug-in's
+    std::string subtitle;   // e.g. duration, peak and RMS
 };
 
 /** The sound as it was written: the spooled render with the output's gain,
@@ -25,7 +25,7 @@ struct PictureSource
     float gain = 1.0f;
     bool clip = false;
 
-    int64_t size() const noexcept       { return spool.size(); }
+    int64_t size() const noexcept { return spool.size(); }
     void read (int64_t start, int count, float* left, float* right) const;
 };
 

@@ -17,7 +17,7 @@ public:
     explicit JackMidiInput (juce::MidiMessageCollector& destination);
     ~JackMidiInput();
 
-    bool isConnectedToServer() const noexcept   { return client != nullptr; }
+    bool isConnectedToServer() const noexcept { return client != nullptr; }
 
 private:
     static int processCallback (jack_nframes_t numFrames, void* self);

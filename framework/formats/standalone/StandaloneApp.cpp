@@ -28,9 +28,9 @@ namespace
             settings.setStorageParameters (options);
         }
 
-        const juce::String getApplicationName() override      { return JucePlugin_Name; }
-        const juce::String getApplicationVersion() override   { return JucePlugin_VersionString; }
-        bool moreThanOneInstanceAllowed() override            { return true; }
+        const juce::String getApplicationName() override { return JucePlugin_Name; }
+        const juce::String getApplicationVersion() override { return JucePlugin_VersionString; }
+        bool moreThanOneInstanceAllowed() override { return true; }
 
         void initialise (const juce::String&) override
         {
