@@ -16,6 +16,7 @@ scripts/deps.sh
 build=build
 options=(-DCMAKE_BUILD_TYPE=Release)
 ctest_filter=()
+build_targets=()
 case "$sanitize" in
     "") ;;
     thread)
@@ -24,6 +25,7 @@ case "$sanitize" in
         options=(-DCMAKE_BUILD_TYPE=RelWithDebInfo -DZEPHYRINE_SANITIZE=thread -DZEPHYRINE_BUILD_BENCH=OFF
                  -DZEPHYRINE_BUILD_FORMATS=OFF)
         ctest_filter=(-L tsan)
+        build_targets=(--target threaded_tests)
         export TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1 suppressions=$PWD/tests/tsan.supp"
         ;;
     *)
@@ -38,6 +40,6 @@ case "$sanitize" in
 esac
 
 cmake -S . -B "$build" -G Ninja "${options[@]}" > /dev/null
-cmake --build "$build"
+cmake --build "$build" "${build_targets[@]}"
 xvfb-run -a -s "-screen 0 1280x1024x24" \
     ctest --test-dir "$build" --output-on-failure -j2 "${ctest_filter[@]}"
