@@ -175,9 +175,10 @@ void EditorComponent::refreshControls()
     for (int slot = 0; slot < sliderCount; ++slot)
         sliders[(size_t) slot]->setValue (sliderValueFor (filter->parameterValue (slot)), juce::dontSendNotification);
 
-    // Left notifying on purpose: a changed selection is echoed to the host
-    // once, asynchronously (see waveShapeChanged). An id with no item leaves
-    // the box as it is (JUCE would otherwise blank it).
+    // The selections made here are remembered, so that their notifications
+    // (and a user's choice still pending behind them) are told apart from
+    // the user's own in waveShapeChanged. An id with no item leaves the box
+    // as it is (JUCE would otherwise blank it).
     for (size_t i = 0; i < waveShapeBoxes.size(); ++i)
     {
         auto& box = *waveShapeBoxes[i];
@@ -215,21 +216,15 @@ void EditorComponent::waveShapeChanged (juce::ComboBox* box)
         return;
 
     // A selection a refresh made is no choice of the user's. By the time its
-    // notification arrives a newer state may have been loaded, so it only
-    // tells the host what the slot holds now and writes nothing.
+    // notification arrives a newer state may be loading on the host's thread,
+    // so it neither writes the slot nor tells the host anything: the host
+    // already knows what it loaded.
     auto& refreshed = refreshedIds[(size_t) i];
     const bool fromRefresh = refreshed != 0 && box->getSelectedId() == refreshed;
     refreshed = 0;
 
-    if (fromRefresh)
-    {
-        if (owner != nullptr)
-            owner->reportParameterToHost (firstWaveShapeSlot + i);
-    }
-    else
-    {
+    if (! fromRefresh)
         sendToProcessor (firstWaveShapeSlot + i, static_cast<float> (box->getSelectedId()));
-    }
 }
 
 void EditorComponent::buttonToggled (juce::Button* button)

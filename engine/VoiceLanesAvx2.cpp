@@ -17,8 +17,12 @@
 #include <cstdint>
 #include <type_traits>
 
+#if defined(__clang__)
+#pragma clang attribute push(__attribute__((target("avx2"))), apply_to = function)
+#else
 #pragma GCC push_options
 #pragma GCC target("avx2")
+#endif
 
 #include <immintrin.h>
 
@@ -83,4 +87,8 @@ namespace voicelanes
     }
 }
 
+#if defined(__clang__)
+#pragma clang attribute pop
+#else
 #pragma GCC pop_options
+#endif

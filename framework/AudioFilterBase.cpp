@@ -21,12 +21,6 @@ void AudioFilterBase::setParameterAndInformHost (int index, float value)
         setParameterValue (index, value);
 }
 
-void AudioFilterBase::reportParameterToHost (int index)
-{
-    if (auto* callbacks = nativeCallbacks.load())
-        callbacks->reportParameterValue (index, parameterValue (index));
-}
-
 void AudioFilterBase::beginParameterGesture (int index)
 {
     if (auto* callbacks = nativeCallbacks.load())

@@ -20,9 +20,6 @@ public:
     /** Stores the value in the processor and tells the host about it. */
     virtual void informHostOfParameterChange (int index, float newValue) = 0;
 
-    /** Tells the host the value a slot holds, storing nothing. */
-    virtual void reportParameterValue (int index, float currentValue) = 0;
-
     /** A drag of the control for this parameter starts or ends, so that a
         host can record it as one gesture. Hosts without gestures ignore it. */
     virtual void beginParameterGesture (int /*index*/) {}
@@ -63,10 +60,6 @@ public:
         host callbacks when there are any, straight to setParameterValue
         otherwise. */
     void setParameterAndInformHost (int index, float value);
-
-    /** Tells the host, through the attached callbacks, what a slot holds
-        now; changes nothing. */
-    void reportParameterToHost (int index);
 
     /** The editor's drags: passed to the attached host callbacks, if any. */
     void beginParameterGesture (int index);

@@ -26,8 +26,10 @@ cleanup() {
 }
 trap cleanup EXIT
 
-# A server of our own name, so that nothing else on the machine is touched.
-export JACK_DEFAULT_SERVER="zephyrine-check-$$"
+# A server of our own name, so that nothing else on the machine is touched;
+# always the same one, so that runs cut short leave no pile of stale entries
+# in JACK's registry of servers.
+export JACK_DEFAULT_SERVER="zephyrine-check"
 jackd --no-realtime -n "$JACK_DEFAULT_SERVER" -d dummy -r 48000 -p 256 > "$work/jackd.log" 2>&1 &
 pids+=($!)
 jack_wait --wait --timeout 10 > /dev/null || { cat "$work/jackd.log"; exit 1; }

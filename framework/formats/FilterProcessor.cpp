@@ -119,13 +119,6 @@ void FilterProcessor::informHostOfParameterChange (int index, float newValue)
         parameter->endChangeGesture();
 }
 
-void FilterProcessor::reportParameterValue (int index, float)
-{
-    // The parameter reads the slot itself, so the host hears what it holds now.
-    auto* parameter = slotParameters[(size_t) juce::jlimit (0, hostparameters::count - 1, index)];
-    parameter->sendValueChangedMessageToListeners (parameter->getValue());
-}
-
 void FilterProcessor::beginParameterGesture (int index)
 {
     const int slot = juce::jlimit (0, hostparameters::count - 1, index);

@@ -50,7 +50,6 @@ private:
     // The editor's edits: the processor stores the value, then the host is
     // told, inside a gesture unless a drag has one open already.
     void informHostOfParameterChange (int index, float newValue) override;
-    void reportParameterValue (int index, float currentValue) override;
     void beginParameterGesture (int index) override;
     void endParameterGesture (int index) override;
 

@@ -123,11 +123,6 @@ void VstFilterCallbacks::informHostOfParameterChange (int index, float newValue)
     wrapper.setParameterAutomated (index, newValue);
 }
 
-void VstFilterCallbacks::reportParameterValue (int index, float currentValue)
-{
-    wrapper.reportParameter (index, currentValue);
-}
-
 //==============================================================================
 JuceVSTWrapper::JuceVSTWrapper (audioMasterCallback callback, std::unique_ptr<AudioFilterBase>&& processorToWrap)
     : AudioEffectX (callback, processorToWrap->programCount(), processorToWrap->parameterCount()),

@@ -23,7 +23,6 @@ class VstFilterCallbacks : public FilterNativeCallbacks
 public:
     explicit VstFilterCallbacks (JuceVSTWrapper& owner) : wrapper (owner) {}
     void informHostOfParameterChange (int index, float newValue) override;
-    void reportParameterValue (int index, float currentValue) override;
 
 private:
     JuceVSTWrapper& wrapper;

@@ -33,7 +33,7 @@ namespace
     }
 }
 
-TEST (EditorBehaviour, OpeningShowsTheProcessorAndEchoesOnlyTheWaveShapesOnce)
+TEST (EditorBehaviour, OpeningShowsTheProcessorAndTellsTheHostNothing)
 {
     Rig rig;
     auto& editor = rig.openEditor();
@@ -49,20 +49,17 @@ TEST (EditorBehaviour, OpeningShowsTheProcessorAndEchoesOnlyTheWaveShapesOnce)
     EXPECT_TRUE (rig.toggle (0).getToggleState());
     EXPECT_TRUE (rig.toggle (1).getToggleState());
 
-    // The boxes' notification is asynchronous: nothing has gone out yet.
+    // The boxes' notifications of the selections the editor made itself
+    // arrive later and tell the host nothing: nobody chose anything.
+    deliverPendingMessages();
     EXPECT_TRUE (rig.host.sent.empty());
 
-    deliverPendingMessages();
-    EXPECT_EQ (rig.host.sent, (Sent { { 14, 2.0f }, { 15, 2.0f } }));
-
-    // A later refresh finds the selection in place: no further echo.
-    rig.host.sent.clear();
     editor.processorChanged (&rig.filter);
     deliverPendingMessages();
     EXPECT_TRUE (rig.host.sent.empty());
 }
 
-TEST (EditorBehaviour, WaveShapeIdsOutsideTheListLeaveTheBoxAloneAndTheEchoStoresNothing)
+TEST (EditorBehaviour, WaveShapeIdsOutsideTheListLeaveTheBoxAndTheSlotAlone)
 {
     Rig rig;
     rig.filter.setParameterValue (14, 0.4f);
@@ -74,7 +71,7 @@ TEST (EditorBehaviour, WaveShapeIdsOutsideTheListLeaveTheBoxAloneAndTheEchoStore
     EXPECT_EQ (rig.box (1).getText(), "Saw1");
 
     deliverPendingMessages();
-    EXPECT_EQ (rig.host.sent, (Sent { { 15, 2.7f } }));
+    EXPECT_TRUE (rig.host.sent.empty());
     EXPECT_EQ (rig.filter.parameterValue (14), 0.4f);
     EXPECT_EQ (rig.filter.parameterValue (15), 2.7f);
 
@@ -94,7 +91,7 @@ TEST (EditorBehaviour, AStateLoadWinsOverTheWaveShapeEcho)
         other.saveState (state);
     }
 
-    // Loaded before the boxes' echo of what the new editor showed arrives.
+    // Loaded before the boxes' notifications of what the new editor showed arrive.
     Rig rig;
     rig.openEditor();
     rig.filter.loadState (state.getData(), (int) state.getSize());
@@ -158,8 +155,7 @@ TEST (EditorBehaviour, ControlsShowConstrainedValuesAndNeverCorrectTheProcessor)
 
     EXPECT_EQ (rig.filter.parameterValue (2), 0.2f);
 
-    // Only the two wave-shape echoes went out.
-    EXPECT_EQ (rig.host.sent, (Sent { { 14, 2.0f }, { 15, 2.0f } }));
+    EXPECT_TRUE (rig.host.sent.empty());
 }
 
 TEST (EditorBehaviour, HostileSlotValuesShowSomethingSaneAndSendNothing)
@@ -296,8 +292,8 @@ TEST (EditorBehaviour, OnlyAStateLoadMovesTheControls)
     EXPECT_TRUE (rig.toggle (0).getToggleState());
     EXPECT_FALSE (rig.toggle (1).getToggleState());
 
-    // Only the box whose selection changed tells the host, once.
-    EXPECT_EQ (rig.host.sent, (Sent { { 15, 3.0f } }));
+    // A load is the host's own doing: nothing goes back to it.
+    EXPECT_TRUE (rig.host.sent.empty());
 
     // Another processor's broadcast, or none at all, changes nothing.
     JuceFilter stranger;

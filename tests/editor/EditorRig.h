@@ -47,11 +47,6 @@ namespace editortest
             filter.setParameterValue (index, newValue);
         }
 
-        void reportParameterValue (int index, float currentValue) override
-        {
-            sent.emplace_back (index, currentValue);
-        }
-
         JuceFilter& filter;
         std::vector<std::pair<int, float>> sent;
     };

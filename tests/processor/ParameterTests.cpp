@@ -131,8 +131,6 @@ namespace
             calls.emplace_back (index, newValue);
         }
 
-        void reportParameterValue (int, float) override {}
-
         AudioFilterBase& filter;
         std::vector<std::pair<int, float>> calls;
     };

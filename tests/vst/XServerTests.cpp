@@ -161,9 +161,10 @@ TEST (VstXServer, NeitherXErrorsNorExitEndOrHangTheHost)
         },
         []   // the host quits with exit() inside a call of the plug-in, instances left open
         {
+            static bool quitting = false;
             vsthost::HostOptions options;
             options.handler = [] (const vsthost::HostCall& call) -> std::optional<intptr_t> {
-                if (call.opcode == audioMasterAutomate)   // the editor's first report
+                if (quitting && call.opcode == audioMasterWantMidi)   // asked for at resume
                     std::exit (0);
                 return std::nullopt;
             };
@@ -173,7 +174,9 @@ TEST (VstXServer, NeitherXErrorsNorExitEndOrHangTheHost)
             other->open();
             ERect* rect = nullptr;
             plugin->dispatch (effEditGetRect, 0, 0, &rect);
-            idle (*plugin, 50);
+            idle (*plugin, 5);
+            quitting = true;
+            plugin->dispatch (effMainsChanged, 0, 1);
             std::exit (4);
         },
     };
