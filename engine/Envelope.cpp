@@ -6,10 +6,6 @@
 
 namespace
 {
-    constexpr float minimumAttack = 0.001f;
-    constexpr float minimumDecay = 0.005f;
-    constexpr float minimumRelease = 0.0002f;
-
     // A time strictly below its minimum (or NaN) is raised to the minimum.
     constexpr float atLeast (float time, float minimum) noexcept
     {

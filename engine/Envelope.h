@@ -56,6 +56,12 @@ public:
             state = Sustain;
     }
 
+    /** The shortest attack, decay and release times, in parameter units: a
+        shorter time (or NaN) is raised to these. */
+    static constexpr float minimumAttack = 0.001f;
+    static constexpr float minimumDecay = 0.005f;
+    static constexpr float minimumRelease = 0.0002f;
+
     /** The fixed fall per step of a stolen voice. */
     static constexpr float quickReleaseStep = 0.006f;
 

@@ -5,7 +5,7 @@
 #include "engine/FloatRules.h"
 #include "engine/ParameterBlock.h"
 #include "framework/AudioFilterBase.h"
-#include "plugin/ParameterInfo.h"
+#include "plugin/ParameterText.h"
 
 #include <cmath>
 
@@ -118,7 +118,7 @@ juce::String SlotParameter::getText (float normalisedValue, int maximumLength) c
     else if (const auto* names = stepNames (kind, slot))
         text = names[nearestStep (normalisedValue, stepCount (kind))];
     else
-        text = parameterinfo::valueText (slotValueFor (kind, normalisedValue));
+        text = parametertext::describe (slot, slotValueFor (kind, normalisedValue));
 
     return maximumLength > 0 ? text.substring (0, maximumLength) : text;
 }
@@ -139,7 +139,8 @@ float SlotParameter::getValueForText (const juce::String& text) const
         return getValue();
     }
 
-    return floatrules::clampOr (trimmed.getFloatValue(), 0.0f, 1.0f, 0.0f);
+    const auto slotValue = parametertext::parse (slot, trimmed.toStdString());
+    return slotValue ? hostValueFor (kind, *slotValue) : getValue();
 }
 
 juce::StringArray SlotParameter::getAllValueStrings() const

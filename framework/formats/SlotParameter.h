@@ -2,7 +2,7 @@
 // Copyright (C) 2026 the Zephyrine developers. GPL-3.0-or-later.
 #pragma once
 
-#include "HostParameters.h"
+#include "plugin/HostParameters.h"
 
 #include <juce_audio_processors/juce_audio_processors.h>
 

@@ -2,10 +2,15 @@
 // Copyright (C) 2026 the Zephyrine developers. GPL-3.0-or-later.
 #include "ProcessorRig.h"
 #include "plugin/ParameterInfo.h"
+#include "plugin/ParameterText.h"
+
+#include "engine/ParameterBlock.h"
 
 #include <gtest/gtest.h>
 
 #include <bit>
+#include <cmath>
+#include <limits>
 #include <clocale>
 #include <cstdio>
 #include <random>
@@ -181,4 +186,48 @@ TEST (Programs, OneProgramWhoseNameIsNotSaved)
     JuceFilter restored;
     restored.loadState (state.getData(), (int) state.getSize());
     EXPECT_EQ (restored.programName (0), "Default");
+}
+
+// The texts LV2 and VST3 hosts and the app show, in the engine's own units.
+TEST (Parameters, MusicalTextsAndTheirReadingBack)
+{
+    using parametertext::describe;
+    using parametertext::parse;
+
+    EXPECT_EQ (describe (ParameterBlock::ampAttack, 0.3f), "0.75 s");
+    EXPECT_EQ (describe (ParameterBlock::ampAttack, 0.0f), "2.5 ms");   // raised to the minimum
+    EXPECT_EQ (describe (ParameterBlock::oscDecay, 0.819149017f), "2.05 s");
+    EXPECT_EQ (describe (ParameterBlock::vol, 0.0957449973f), "-20.4 dB");
+    EXPECT_EQ (describe (ParameterBlock::vol, 0.0f), "-inf dB");
+    EXPECT_EQ (describe (ParameterBlock::ampSustain, 0.5f), "-12.0 dB");   // the level is squared
+    EXPECT_EQ (describe (ParameterBlock::disp, 0.5f), "50 %");
+    EXPECT_EQ (describe (ParameterBlock::shapePositive, 4.0f), "Tri");
+    EXPECT_EQ (describe (ParameterBlock::oct, 1.0f), "+1");
+    EXPECT_EQ (describe (ParameterBlock::arp, 0.0f), "Off");
+    EXPECT_EQ (describe (ParameterBlock::crush, 0.7f), "On");
+    EXPECT_EQ (describe (18, 0.5f), "");
+
+    // Every slot reads its own texts back to the value (within the text's
+    // precision), and a number without its unit is taken in that unit.
+    for (int slot = 0; slot < ParameterBlock::slotCount; ++slot)
+        for (float value : { 0.05f, 0.25f, 0.5f, 1.0f, 3.0f })
+        {
+            if (describe (slot, value) == "(none)")   // a wave id outside 1..5
+                continue;
+            const auto back = parse (slot, describe (slot, value));
+            ASSERT_TRUE (back.has_value()) << slot << " " << describe (slot, value);
+            EXPECT_EQ (describe (slot, *back), describe (slot, value)) << slot;
+        }
+    EXPECT_FLOAT_EQ (*parse (ParameterBlock::ampRelease, "250 ms"), 0.1f);
+    EXPECT_FLOAT_EQ (*parse (ParameterBlock::ampRelease, "0.5"), 0.2f);
+    EXPECT_FLOAT_EQ (*parse (ParameterBlock::vol, "-6"), (float) std::pow (10.0, -6.0 / 20.0));
+    EXPECT_EQ (parse (ParameterBlock::shapeNegative, "saw2"), 3.0f);
+    EXPECT_FALSE (parse (ParameterBlock::vol, "loud").has_value());
+    EXPECT_FALSE (parse (ParameterBlock::ampAttack, "1 dB").has_value());
+
+    // Hostile values give a text, never a crash or an empty one.
+    for (float hostile : { std::numeric_limits<float>::quiet_NaN(), std::numeric_limits<float>::infinity(),
+                           -std::numeric_limits<float>::infinity(), -1e30f, 3e38f })
+        for (int slot = 0; slot < ParameterBlock::slotCount; ++slot)
+            EXPECT_FALSE (describe (slot, hostile).empty()) << slot;
 }
