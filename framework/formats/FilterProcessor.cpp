@@ -3,6 +3,7 @@
 #include "FilterProcessor.h"
 
 #include "FilterProcessorEditor.h"
+#include "presets/FactoryPresets.h"
 #include "plugin/PluginIdentity.h"
 
 #include <climits>
@@ -71,14 +72,39 @@ juce::AudioProcessorEditor* FilterProcessor::createEditor()
 }
 
 //==============================================================================
-int FilterProcessor::getNumPrograms() { return filter->programCount(); }
-int FilterProcessor::getCurrentProgram() { return filter->currentProgram(); }
-void FilterProcessor::setCurrentProgram (int index) { filter->selectProgram (index); }
-const juce::String FilterProcessor::getProgramName (int index) { return filter->programName (index); }
-
-void FilterProcessor::changeProgramName (int index, const juce::String& newName)
+int FilterProcessor::getNumPrograms()
 {
-    filter->renameProgram (index, newName);
+    return (int) factorypresets::all().size();
+}
+
+int FilterProcessor::getCurrentProgram()
+{
+    return currentProgramIndex.load();
+}
+
+void FilterProcessor::setCurrentProgram (int index)
+{
+    const auto sounds = factorypresets::all();
+    if (index < 0 || index >= (int) sounds.size())
+        return;
+
+    // The program is remembered for the host's menu only: the state block
+    // holds the values, so a session saved after a knob was turned brings
+    // back the knob.
+    currentProgramIndex = index;
+    const auto block = factorypresets::stateBlock (sounds[(size_t) index]);
+    setStateInformation (block.data(), (int) block.size());
+}
+
+const juce::String FilterProcessor::getProgramName (int index)
+{
+    const auto sounds = factorypresets::all();
+    return index >= 0 && index < (int) sounds.size() ? juce::String (sounds[(size_t) index].name) : juce::String();
+}
+
+void FilterProcessor::changeProgramName (int, const juce::String&)
+{
+    // Factory names stay as they are; a user's own sound is a file.
 }
 
 //==============================================================================

@@ -8,12 +8,15 @@
 #include <juce_audio_processors/juce_audio_processors.h>
 
 #include <array>
+#include <atomic>
 #include <memory>
 
 /** The processor as JUCE's LV2, VST3 and standalone wrappers drive it: a
     thin shell that owns one AudioFilterBase and forwards every call to it.
     Sound, parameters and state all stay in that processor; the parameters
-    here are views of its slots and the state is its state block. */
+    here are views of its slots and the state is its state block. The
+    programs are the factory sounds: choosing one loads its state block, as
+    a restored session would. */
 class FilterProcessor : public juce::AudioProcessor,
                         private FilterNativeCallbacks
 {
@@ -56,6 +59,7 @@ private:
     std::unique_ptr<AudioFilterBase> filter;
     std::array<SlotParameter*, hostparameters::count> slotParameters {};   // owned by the base
     std::array<bool, hostparameters::count> gestureOpen {};                // message thread only
+    std::atomic<int> currentProgramIndex { 0 };                            // the factory "Default" at first
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (FilterProcessor)
 };

@@ -76,7 +76,8 @@ namespace phrase
     /** Hands each block's writes, then its MIDI (positions inside the
         block), to the callbacks. */
     template <typename WriteFn, typename BlockFn>
-    void walk (const std::vector<int>& sizes, WriteFn&& writeParameter, BlockFn&& renderBlock)
+    void walk (const std::vector<int>& sizes, WriteFn&& writeParameter, BlockFn&& renderBlock,
+               const std::vector<Step>& steps = phrase::steps)
     {
         size_t next = 0, nextWrite = 0;
         int start = 0;
@@ -99,8 +100,10 @@ namespace phrase
     /** Left and right, one after the other for each block. */
     using Render = std::vector<float>;
 
-    /** The VST 2 library's render, after loading the state block if any. */
-    Render renderVst2 (const std::vector<int>& sizes, const std::vector<std::uint8_t>& state);
+    /** The VST 2 library's render of the steps, after loading the state
+        block if any. */
+    Render renderVst2 (const std::vector<int>& sizes, const std::vector<std::uint8_t>& state,
+                       const std::vector<Step>& steps = phrase::steps);
 
     /** What the VST 2 library hands back after taking the block. */
     std::vector<std::uint8_t> vst2RoundTrip (const std::vector<std::uint8_t>& block);

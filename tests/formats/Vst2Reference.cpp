@@ -24,7 +24,7 @@ namespace phrase
         }
     }
 
-    Render renderVst2 (const std::vector<int>& sizes, const std::vector<std::uint8_t>& state)
+    Render renderVst2 (const std::vector<int>& sizes, const std::vector<std::uint8_t>& state, const std::vector<Step>& steps)
     {
         auto plugin = open();
         if (plugin == nullptr)
@@ -48,7 +48,8 @@ namespace phrase
                 plugin->processReplacing (nullptr, outputs, size);
                 out.insert (out.end(), left.begin(), left.begin() + size);
                 out.insert (out.end(), right.begin(), right.begin() + size);
-            });
+            },
+            steps);
         return out;
     }
 

@@ -13,6 +13,7 @@
 #include "RenderOptions.h"
 #include "RenderSummary.h"
 #include "SongRenderer.h"
+#include "presets/FactoryPresets.h"
 
 #include <juce_gui_basics/juce_gui_basics.h>
 
@@ -121,8 +122,17 @@ namespace
         return 0;
     }
 
+    int listPresets()
+    {
+        for (const auto& sound : factorypresets::all())
+            std::printf ("%-22s %-7s %s\n", sound.name, sound.category, sound.description);
+        return 0;
+    }
+
     int run (const RenderOptions& options)
     {
+        if (options.listPresets)
+            return listPresets();
         const auto location = locatePlugin (options.pluginPath);
         if (options.listParameters)
         {

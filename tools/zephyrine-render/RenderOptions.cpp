@@ -3,6 +3,7 @@
 #include "RenderOptions.h"
 
 #include "RenderError.h"
+#include "presets/FactoryPresets.h"
 
 #include <cerrno>
 #include <cmath>
@@ -187,6 +188,25 @@ RenderOptions parseCommandLine (const std::vector<std::string>& rawArguments)
             options.assignments.push_back (value());
         else if (arg == "--state")
             options.stateFile = value();
+        else if (arg == "--preset")
+        {
+            options.presetName = value();
+            const auto* sound = factorypresets::find (options.presetName);
+            if (sound == nullptr)
+            {
+                std::string close;
+                for (const auto& match : factorypresets::closeMatches (options.presetName))
+                    close += (close.empty() ? "; did you mean '" : "', '") + match;
+                throw UsageError ("there is no factory sound called '" + options.presetName + "'"
+                                  + (close.empty() ? "" : close + "'?") + " (--list-presets lists them)");
+            }
+            options.presetName = sound->name;
+        }
+        else if (arg == "--list-presets")
+        {
+            options.listPresets = true;
+            takesNoValue = true;
+        }
         else if (arg == "--save-state")
             options.saveStateFile = value();
         else if (arg == "--png")
@@ -233,7 +253,9 @@ RenderOptions parseCommandLine (const std::vector<std::string>& rawArguments)
         throw UsageError ("FLAC holds 16 or 24 bits; use --bits 16 or 24, or a WAV file for 32 bits");
     if (options.normalizeDb && options.gainDb != 0.0)
         throw UsageError ("--gain and --normalize do not go together: --normalize sets the level");
-    if (options.listParameters)
+    if (! options.presetName.empty() && ! options.stateFile.empty())
+        throw UsageError ("--preset and --state both set the whole sound; give one of them");
+    if (options.listParameters || options.listPresets)
         return options;
     if (options.midiFiles.empty())
         throw UsageError ("no MIDI file given");
@@ -283,6 +305,9 @@ Sound
                          Osc.A .. Osc.R, Amp.A .. Amp.R, Wave1 and Wave2, and
                          wave names (Sin, Saw1, Saw2, Tri, Sqr) as their values
       --state FILE       load a saved state block before rendering (then --set)
+      --preset NAME      start from a factory sound (then --set); quote names
+                         with spaces: --preset "Glass Pad"
+      --list-presets     print the factory sounds and stop
       --save-state FILE  save the plug-in's state block after rendering
       --plugin PLUGIN    the instrument: a VST 2 library (.so), a VST3 bundle
                          (.vst3), an LV2 bundle folder or an LV2 plug-in's URI

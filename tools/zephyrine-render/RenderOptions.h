@@ -20,6 +20,7 @@ struct RenderOptions
     std::string pluginPath;                  // empty: the bundled Zephyrine
     std::string stateFile, saveStateFile, pictureFile;
     std::vector<std::string> assignments;   // "--set" arguments, in order
+    std::string presetName;                 // a factory sound, by its exact name
 
     double sampleRate = 44100.0;
     int blockSize = 512;
@@ -38,6 +39,7 @@ struct RenderOptions
     int jobs = 0;   // songs rendered side by side; 0: one per core
     bool noClobber = false;
     bool listParameters = false;
+    bool listPresets = false;
     bool quiet = false;
     bool showHelp = false;
     bool showVersion = false;

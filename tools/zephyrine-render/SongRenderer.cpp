@@ -10,6 +10,7 @@
 #include "SampleSpool.h"
 #include "StateFile.h"
 #include "WaveformPicture.h"
+#include "presets/FactoryPresets.h"
 
 #include <chrono>
 #include <cmath>
@@ -92,6 +93,13 @@ InstrumentSetup InstrumentSetup::make (Instrument& instrument, const RenderOptio
 
     if (! options.stateFile.empty())
         setup.state = readStateFile (options.stateFile);
+    if (const auto* sound = factorypresets::find (options.presetName); sound != nullptr)
+    {
+        if (pluginName != "Zephyrine")
+            throw RenderError ("--preset names a Zephyrine sound; plug-in '" + pluginName + "' cannot play it");
+        const auto block = factorypresets::stateBlock (*sound);
+        setup.state.assign (block.begin(), block.end());
+    }
     if ((! setup.state.empty() || ! options.saveStateFile.empty()) && ! instrument.keepsState())
         throw RenderError ("plug-in '" + pluginName + "' keeps no state block (effFlagsProgramChunks is clear), so --state and "
                                                       "--save-state cannot be used with it");

@@ -2,8 +2,10 @@
 // Copyright (C) 2026 the Zephyrine developers. GPL-3.0-or-later.
 //
 // The app: the framework's standalone window (the editor, and the audio and
-// MIDI settings behind its Options button) plus a JACK MIDI input.
+// MIDI settings behind its Options button) with the sound menu above the
+// editor, plus a JACK MIDI input.
 #include "JackMidiInput.h"
+#include "PresetBar.h"
 
 #include <juce_audio_utils/juce_audio_utils.h>
 #include <juce_audio_plugin_client/juce_audio_plugin_client.h>
@@ -14,6 +16,51 @@
 
 namespace
 {
+    /** The framework's window with room above its content for the sound
+        menu; the framework sizes the window from this border. */
+    class AppWindow : public juce::StandaloneFilterWindow
+    {
+    public:
+        AppWindow (const juce::String& title, juce::Colour background, juce::PropertySet* settings)
+            : juce::StandaloneFilterWindow (title, background, settings, false)
+        {
+            if (auto* processor = getAudioProcessor())
+            {
+                presetBar = std::make_unique<PresetBar> (*processor);
+                Component::addAndMakeVisible (*presetBar);   // beside the content, not inside it
+            }
+            if (auto* content = getContentComponent())
+                setContentComponentSize (content->getWidth(), content->getHeight());
+        }
+
+        ~AppWindow() override
+        {
+            presetBar.reset();
+        }
+
+        juce::BorderSize<int> getContentComponentBorder() override
+        {
+            auto border = juce::StandaloneFilterWindow::getContentComponentBorder();
+            if (presetBar != nullptr)
+                border.setTop (border.getTop() + PresetBar::preferredHeight);
+            return border;
+        }
+
+        void resized() override
+        {
+            juce::StandaloneFilterWindow::resized();
+            if (presetBar != nullptr)
+            {
+                const auto frame = juce::StandaloneFilterWindow::getContentComponentBorder();
+                presetBar->setBounds (frame.getLeft(), frame.getTop(), getWidth() - frame.getLeftAndRight(),
+                                      PresetBar::preferredHeight);
+            }
+        }
+
+    private:
+        std::unique_ptr<PresetBar> presetBar;
+    };
+
     class ZephyrineApp : public juce::JUCEApplication
     {
     public:
@@ -34,10 +81,10 @@ namespace
 
         void initialise (const juce::String&) override
         {
-            window = std::make_unique<juce::StandaloneFilterWindow> (
+            window = std::make_unique<AppWindow> (
                 getApplicationName(),
                 juce::LookAndFeel::getDefaultLookAndFeel().findColour (juce::ResizableWindow::backgroundColourId),
-                settings.getUserSettings(), false);
+                settings.getUserSettings());
             window->setVisible (true);
 
             if (auto* holder = window->getPluginHolder())
@@ -61,7 +108,7 @@ namespace
 
     private:
         juce::ApplicationProperties settings;
-        std::unique_ptr<juce::StandaloneFilterWindow> window;
+        std::unique_ptr<AppWindow> window;
         std::unique_ptr<JackMidiInput> jackMidi;
     };
 }
