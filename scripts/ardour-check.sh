@@ -4,7 +4,9 @@
 # plays, saves, and opens the session again. The VST3 plug-in gets two
 # parameters changed through Ardour; the LV2 plug-in's saved state is
 # replaced by one with values out of every range. Both must come back, and
-# the LV2 state must be saved back unchanged.
+# the LV2 state must be saved back unchanged. A second LV2 instance takes a
+# factory preset from Ardour's preset list and then a change of its volume;
+# the session must bring back the volume, not the preset's.
 #   scripts/ardour-check.sh [build folder]      needs Debian's ardour and python3
 set -euo pipefail
 here="$(cd "$(dirname "$0")" && pwd)"
@@ -24,7 +26,13 @@ session="$work/session"
 run() { ardour7-lua "$here/ardour/$1" "$session" 2>&1 | grep -vE '^$|MIDI buffer|midi-audition|pool trash'; }
 
 run create.lua
-latest_state() { ls -d "$session"/plugins/*/state* | sort -V | tail -1; }
+# The newest state of the LV2 track's plug-in, the first one made (the
+# preset track's has a later number).
+latest_state() {
+    local first
+    first="$(ls -d "$session"/plugins/*/ | sort -V | head -1)"
+    ls -d "$first"state* | sort -V | tail -1
+}
 unusual='<t_SETTINGS 0="1.70000005" 1="-0.25" 2="0.300000012" 3="0" 4="0.5" 5="0.25" 6="0.125" 7="2" 8="0.00999999978" 9="0.600000024" 10="0.200000003" 11="0.100000001" 12="0.150000006" 13="0.899999976" 14="0.400000006" 15="3.5" 16="0.699999988" 17="7"/>'
 python3 "$here/ardour/lv2state.py" write "$(latest_state)/state.ttl" "$unusual"
 

@@ -1,11 +1,13 @@
--- A session with Zephyrine as LV2 and as VST3, each on a track of its own;
--- the VST3 one gets two parameters changed. Rolls a second, saves.
+-- A session with Zephyrine as LV2 and as VST3, each on a track of its own,
+-- and a third LV2 one on the track "Preset"; the VST3 one gets two
+-- parameters changed, the third one a factory preset and then a turn of its
+-- volume. Rolls a second, saves.
 AudioEngine:set_backend ("None (Dummy)", "", "")
 AudioEngine:set_sample_rate (48000)
 assert (AudioEngine:start (false) == 0, "the Dummy backend does not start")
 assert (create_session (arg[1], "zephyrine", 48000), "no session")
 
-for _, kind in ipairs ({ { ARDOUR.PluginType.LV2, "LV2" }, { ARDOUR.PluginType.VST3, "VST3" } }) do
+for _, kind in ipairs ({ { ARDOUR.PluginType.LV2, "LV2" }, { ARDOUR.PluginType.VST3, "VST3" }, { ARDOUR.PluginType.LV2, "Preset" } }) do
 	local id
 	for info in ARDOUR.LuaAPI.list_plugins ():iter () do
 		if info.name == "Zephyrine" and info.type == kind[1] then id = info.unique_id end
@@ -20,6 +22,23 @@ end
 
 local vst3 = Session:route_by_name ("VST3"):nth_plugin (0)
 assert (ARDOUR.LuaAPI.set_processor_param (vst3, 0, 0.8) and ARDOUR.LuaAPI.set_processor_param (vst3, 16, 0))
+
+-- Ardour's preset menu: every factory sound is there, and choosing one
+-- changes the knobs; then the volume is turned after it.
+local preset = Session:route_by_name ("Preset"):nth_plugin (0)
+local insert = preset:to_insert ():plugin (0)
+local count = 0
+for _ in insert:get_presets ():iter () do count = count + 1 end
+print ("Ardour lists " .. count .. " presets")
+assert (count >= 33, "Ardour lists " .. count .. " presets")
+local glass = insert:preset_by_label ("Glass Pad")
+assert (glass, "no preset called Glass Pad")
+assert (insert:load_preset (glass), "the preset does not load")
+ARDOUR.LuaAPI.usleep (200000)
+local decay = ARDOUR.LuaAPI.get_processor_param (preset, 9, true)
+print ("after Glass Pad, Amp D is " .. decay)
+assert (math.abs (decay - 0.8) < 1e-6, "the preset did not change the sound")
+assert (ARDOUR.LuaAPI.set_processor_param (preset, 12, 0.05))
 
 Session:request_roll (ARDOUR.TransportRequestSource.TRS_UI)
 ARDOUR.LuaAPI.usleep (1000000)

@@ -11,6 +11,12 @@ print ("VST3 restored Disp " .. disp .. ", Crush " .. crush)
 assert (math.abs (disp - 0.8) < 1e-6 and crush == 0, "VST3 parameters not restored")
 assert (not Session:route_by_name ("LV2"):nth_plugin (0):isnil (), "the LV2 plug-in is gone")
 
+-- The knob turned after the preset comes back, and the rest of the preset with it.
+local preset = Session:route_by_name ("Preset"):nth_plugin (0)
+local vol, decay = ARDOUR.LuaAPI.get_processor_param (preset, 12, true), ARDOUR.LuaAPI.get_processor_param (preset, 9, true)
+print ("preset track restored Vol " .. vol .. ", Amp D " .. decay)
+assert (math.abs (vol - 0.05) < 1e-6 and math.abs (decay - 0.8) < 1e-6, "the tweak after the preset was not restored")
+
 Session:request_roll (ARDOUR.TransportRequestSource.TRS_UI)
 ARDOUR.LuaAPI.usleep (500000)
 assert (Session:transport_rolling (), "the transport does not roll")
