@@ -70,7 +70,7 @@ namespace
     void checkRanges (const std::array<float, slotCount>& v)
     {
         static const char* const names[] { "Disp", "Rand", "Oct", "OSC A", "OSC D", "OSC S", "OSC R", "Amt", "AMP A",
-                                            "AMP D", "AMP S", "AMP R", "Vol", "Arp", "Shape+", "Shape-", "Crush", "Filter" };
+                                           "AMP D", "AMP S", "AMP R", "Vol", "Arp", "Shape+", "Shape-", "Crush", "Filter" };
         for (int i = 0; i < slotCount; ++i)
         {
             const float x = v[(size_t) i];
