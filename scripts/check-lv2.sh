@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Checks an LV2 bundle the way hosts see it, through lilv: lv2ls must list
-# the plug-in's URI and lv2info must describe it without a warning or error.
-#   scripts/check-lv2.sh <bundle folder> <plug-in URI>
+# the plug-in's URI and lv2info must describe it without a warning or error,
+# and list every factory sound as a preset.
+#   scripts/check-lv2.sh <bundle folder> <plug-in URI> [presets/factory.txt]
 set -euo pipefail
 bundle="$(cd "${1:?bundle folder}" && pwd)"
 uri="${2:?plug-in URI}"
@@ -17,4 +18,14 @@ if grep -qiE "error|warning|invalid" <<< "$info"; then
     echo "lv2info complains:"; echo "$info"; exit 1
 fi
 grep -q "Name:.*Zephyrine" <<< "$info" || { echo "lv2info gives no name:"; echo "$info"; exit 1; }
+if [ -n "${3:-}" ]; then
+    # The presets as lv2info prints them: one indented label a line after "Presets:".
+    presets="$(awk '/^\tPresets:/ { on = 1; next } on && /^\t\t/ { sub(/^\t\t/, ""); print; next } { on = 0 }' <<< "$info")"
+    count=0
+    while IFS= read -r name; do
+        count=$((count + 1))
+        grep -qxF "$name" <<< "$presets" || { echo "lv2info lists no preset '$name'; it lists:"; echo "$presets"; exit 1; }
+    done < <(grep -v '^#' "$3" | grep '|' | cut -d'|' -f1 | sed 's/ *$//')
+    echo "$uri: all $count factory sounds listed as presets"
+fi
 echo "$uri: listed and described"

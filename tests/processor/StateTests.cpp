@@ -2,6 +2,7 @@
 // Copyright (C) 2026 the Zephyrine developers. GPL-3.0-or-later.
 #include "ProcessorRig.h"
 #include "plugin/StateNumber.h"
+#include "presets/FactoryPresets.h"
 
 #include <gtest/gtest.h>
 
@@ -307,4 +308,32 @@ TEST (State, HostileTextsLoadQuickly)
     EXPECT_EQ (filter.parameterValue (5), 0.75f);
 
     EXPECT_LT (std::chrono::steady_clock::now() - start, std::chrono::seconds (10));
+}
+
+TEST (State, FactorySoundsAreStateBlocksOfTheirValues)
+{
+    // The first sound is the engine's own: a new instance is program 0.
+    JuceFilter fresh;
+    juce::MemoryBlock saved;
+    fresh.saveState (saved);
+    const auto first = factorypresets::stateBlock (factorypresets::all().front());
+    EXPECT_STREQ (factorypresets::all().front().name, "Default");
+    EXPECT_TRUE (saved.matches (first.data(), first.size()));
+
+    for (const auto& sound : factorypresets::all())
+    {
+        JuceFilter filter;
+        const auto block = factorypresets::stateBlock (sound);
+        filter.loadState (block.data(), (int) block.size());
+        for (int i = 0; i < 18; ++i)
+            EXPECT_EQ (std::bit_cast<std::uint32_t> (filter.parameterValue (i)), std::bit_cast<std::uint32_t> (sound.values[(size_t) i])) << sound.name << " slot " << i;
+        juce::MemoryBlock again;
+        filter.saveState (again);
+        EXPECT_TRUE (again.matches (block.data(), block.size())) << sound.name;
+    }
+
+    EXPECT_EQ (factorypresets::find ("GLASS PAD"), factorypresets::find ("Glass Pad"));
+    EXPECT_EQ (factorypresets::find ("Glass"), nullptr);
+    EXPECT_EQ (factorypresets::closeMatches ("Glas Pad").front(), "Glass Pad");
+    EXPECT_EQ (factorypresets::fileStem ("Eight-Bit Square"), "Eight-Bit_Square");
 }

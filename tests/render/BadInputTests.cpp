@@ -86,6 +86,9 @@ TEST (RenderBadInput, FailsCleanlyNamingTheProblem)
         { "bad block size", { "@note.mid", "-b", "1.5" }, "--block-size needs a whole number", 2 },
         { "bad format", { "@note.mid", "--format", "mp3" }, "--format must be wav, flac", 2 },
         { "no MIDI file", { "-o", "@kept.wav" }, "no MIDI file given", 2 },
+        { "unknown preset", { "@note.mid", "-o", "@kept.wav", "--preset", "Glas Pad" }, "did you mean 'Glass Pad'", 2 },
+        { "preset and state", { "@note.mid", "-o", "@kept.wav", "--preset", "Harp", "--state", "@empty.state" }, "give one of them", 2 },
+        { "preset for another plug-in", { "@note.mid", "-o", "@kept.wav", "--plugin", probe, "--preset", "Harp" }, "cannot play it" },
     };
 
     const auto before = folder.contents();

@@ -135,6 +135,27 @@ TEST (RenderZephyrine, StateSavedByOneRenderReproducesItInAnother)
     }
 }
 
+TEST (RenderZephyrine, PresetsAreTheFactorySoundFiles)
+{
+    REQUIRE_ZEPHYRINE();
+    TempFolder folder;
+    const auto midi = writeSingleNote (folder);
+
+    // A factory sound by name (any letter case) plays as its installed file,
+    // and --set still applies on top of it.
+    const auto named = renderZephyrine (folder, midi, "a.wav", { "--preset", "glass pad" });
+    const auto file = renderZephyrine (folder, midi, "b.wav", { "--state", ZEPHYRINE_PRESET_FILES "/vc2/Glass_Pad.vc2" });
+    const auto changed = renderZephyrine (folder, midi, "c.wav", { "--preset", "Glass Pad", "--set", "Oct=0" });
+    ASSERT_TRUE (named && file && changed);
+    EXPECT_EQ (named->left, file->left);
+    EXPECT_NE (named->left, changed->left);
+
+    const auto list = runRenderer ({ "--list-presets" });
+    EXPECT_EQ (list.exitCode, 0);
+    for (const char* name : { "Default", "Glass Pad", "Slow Swell" })
+        EXPECT_TRUE (contains (list.output, name)) << list.output;
+}
+
 TEST (RenderZephyrine, ParameterChangesInTheSongTakeEffect)
 {
     REQUIRE_ZEPHYRINE();
