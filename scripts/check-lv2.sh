@@ -20,7 +20,7 @@ fi
 grep -q "Name:.*Zephyrine" <<< "$info" || { echo "lv2info gives no name:"; echo "$info"; exit 1; }
 if [ -n "${3:-}" ]; then
     # The presets as lv2info prints them: one indented label a line after "Presets:".
-    presets="$(awk '/^\tPresets:/ { on = 1; next } on && /^\t\t/ { sub(/^\t\t/, ""); print; next } { on = 0 }' <<< "$info")"
+    presets="$(awk '/^\tPresets:/ { on = 1; next } on && /^\t  / { sub(/^\t +/, ""); print; next } { on = 0 }' <<< "$info")"
     count=0
     while IFS= read -r name; do
         count=$((count + 1))

@@ -123,14 +123,16 @@ TEST (Formats, DescribeAnInstrumentWithEighteenDistinctParameters)
             EXPECT_EQ (names.indexOf (names[slot]), slot) << "name shared: " << names[slot];
 
         // Beyond the slots: the host's bypass switch and, for VST3, the
-        // framework's stand-ins for MIDI controllers (not automatable),
-        // through which VST3 hosts send pitch bend and controller 123.
+        // framework's program switch and its stand-ins for MIDI controllers
+        // (not automatable), through which VST3 hosts send pitch bend and
+        // controller 123.
         for (auto* parameter : instance->getParameters())
         {
             const auto name = parameter->getName (64);
             if (! names.contains (name))
             {
-                EXPECT_TRUE (name == "Bypass" || (format == Format::vst3 && name.startsWith ("MIDI CC") && ! parameter->isAutomatable()))
+                EXPECT_TRUE (name == "Bypass"
+                             || (format == Format::vst3 && (name == "Program" || (name.startsWith ("MIDI CC") && ! parameter->isAutomatable()))))
                     << name;
             }
         }
@@ -153,7 +155,9 @@ TEST (Formats, DescribeAnInstrumentWithEighteenDistinctParameters)
         EXPECT_EQ (parameters[16]->getCurrentValueAsText(), "On");
         // A new instance plays the first program, the engine's own sound.
         if (format == Format::vst3)
+        {
             EXPECT_EQ (instance->getProgramName (instance->getCurrentProgram()), "Default");
+        }
     }
 }
 

@@ -77,20 +77,20 @@ namespace phrase
         block), to the callbacks. */
     template <typename WriteFn, typename BlockFn>
     void walk (const std::vector<int>& sizes, WriteFn&& writeParameter, BlockFn&& renderBlock,
-               const std::vector<Step>& steps = phrase::steps)
+               const std::vector<Step>& phraseSteps = steps)
     {
         size_t next = 0, nextWrite = 0;
         int start = 0;
         for (int size : sizes)
         {
-            for (; nextWrite < steps.size() && steps[nextWrite].time <= start; ++nextWrite)
-                if (steps[nextWrite].midi[0] == 0)
-                    writeParameter (steps[nextWrite].slot, steps[nextWrite].value);
+            for (; nextWrite < phraseSteps.size() && phraseSteps[nextWrite].time <= start; ++nextWrite)
+                if (phraseSteps[nextWrite].midi[0] == 0)
+                    writeParameter (phraseSteps[nextWrite].slot, phraseSteps[nextWrite].value);
 
             Events events;
-            for (; next < steps.size() && steps[next].time < start + size; ++next)
-                if (steps[next].midi[0] != 0)
-                    events.push_back ({ steps[next].time - start, steps[next].midi });
+            for (; next < phraseSteps.size() && phraseSteps[next].time < start + size; ++next)
+                if (phraseSteps[next].midi[0] != 0)
+                    events.push_back ({ phraseSteps[next].time - start, phraseSteps[next].midi });
 
             renderBlock (size, events);
             start += size;
@@ -103,7 +103,12 @@ namespace phrase
     /** The VST 2 library's render of the steps, after loading the state
         block if any. */
     Render renderVst2 (const std::vector<int>& sizes, const std::vector<std::uint8_t>& state,
-                       const std::vector<Step>& steps = phrase::steps);
+                       const std::vector<Step>& phraseSteps = steps);
+
+    /** One VST 2 instance playing the steps once for each state block in
+        turn, loading each as a chunk before it: one render per block. */
+    std::vector<Render> renderVst2InTurn (const std::vector<int>& sizes, const std::vector<std::vector<std::uint8_t>>& states,
+                                          const std::vector<Step>& phraseSteps);
 
     /** What the VST 2 library hands back after taking the block. */
     std::vector<std::uint8_t> vst2RoundTrip (const std::vector<std::uint8_t>& block);

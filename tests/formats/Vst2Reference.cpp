@@ -24,7 +24,32 @@ namespace phrase
         }
     }
 
-    Render renderVst2 (const std::vector<int>& sizes, const std::vector<std::uint8_t>& state, const std::vector<Step>& steps)
+    namespace
+    {
+        Render play (vsthost::Plugin& plugin, const std::vector<int>& sizes, const std::vector<Step>& phraseSteps)
+        {
+            Render out;
+            std::vector<float> left (maxBlock), right (maxBlock);
+            float* outputs[2] = { left.data(), right.data() };
+            walk (
+                sizes,
+                [&] (int slot, float value) { plugin.setParameter (slot, value); },
+                [&] (int size, const Events& events) {
+                    std::vector<vsthost::MidiEvent> midiEvents;
+                    for (const auto& [position, bytes] : events)
+                        midiEvents.push_back ({ position, { bytes[0], bytes[1], bytes[2] } });
+                    if (! midiEvents.empty())
+                        plugin.sendMidi (midiEvents);
+                    plugin.processReplacing (nullptr, outputs, size);
+                    out.insert (out.end(), left.begin(), left.begin() + size);
+                    out.insert (out.end(), right.begin(), right.begin() + size);
+                },
+                phraseSteps);
+            return out;
+        }
+    }
+
+    Render renderVst2 (const std::vector<int>& sizes, const std::vector<std::uint8_t>& state, const std::vector<Step>& phraseSteps)
     {
         auto plugin = open();
         if (plugin == nullptr)
@@ -32,25 +57,23 @@ namespace phrase
         if (! state.empty())
             plugin->setChunk (state);
         plugin->setActive (true);
+        return play (*plugin, sizes, phraseSteps);
+    }
 
-        Render out;
-        std::vector<float> left (maxBlock), right (maxBlock);
-        float* outputs[2] = { left.data(), right.data() };
-        walk (
-            sizes,
-            [&] (int slot, float value) { plugin->setParameter (slot, value); },
-            [&] (int size, const Events& events) {
-                std::vector<vsthost::MidiEvent> midiEvents;
-                for (const auto& [position, bytes] : events)
-                    midiEvents.push_back ({ position, { bytes[0], bytes[1], bytes[2] } });
-                if (! midiEvents.empty())
-                    plugin->sendMidi (midiEvents);
-                plugin->processReplacing (nullptr, outputs, size);
-                out.insert (out.end(), left.begin(), left.begin() + size);
-                out.insert (out.end(), right.begin(), right.begin() + size);
-            },
-            steps);
-        return out;
+    std::vector<Render> renderVst2InTurn (const std::vector<int>& sizes, const std::vector<std::vector<std::uint8_t>>& states,
+                                          const std::vector<Step>& phraseSteps)
+    {
+        auto plugin = open();
+        if (plugin == nullptr)
+            return {};
+        plugin->setActive (true);
+        std::vector<Render> renders;
+        for (const auto& state : states)
+        {
+            plugin->setChunk (state);
+            renders.push_back (play (*plugin, sizes, phraseSteps));
+        }
+        return renders;
     }
 
     std::vector<std::uint8_t> vst2RoundTrip (const std::vector<std::uint8_t>& block)

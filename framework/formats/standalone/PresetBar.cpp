@@ -5,6 +5,8 @@
 #include "SoundFiles.h"
 #include "presets/FactoryPresets.h"
 
+#include <cstring>
+
 namespace
 {
     // Menu item ids: programs from 1, user files after them.
