@@ -7,6 +7,7 @@
 #include "plugin/PluginIdentity.h"
 
 #include <climits>
+#include <cstring>
 
 FilterProcessor::FilterProcessor (std::unique_ptr<AudioFilterBase> processorToWrap)
     : juce::AudioProcessor (BusesProperties().withOutput ("Output", juce::AudioChannelSet::stereo(), true)),
@@ -91,8 +92,8 @@ void FilterProcessor::setCurrentProgram (int index)
     // The program is remembered for the host's menu only: the state block
     // holds the values, so a session saved after a knob was turned brings
     // back the knob.
-    currentProgramIndex = index;
-    const auto block = factorypresets::stateBlock (sounds[(size_t) index]);
+    auto block = factorypresets::stateBlock (sounds[(size_t) index]);
+    block.back() = (unsigned char) index;
     setStateInformation (block.data(), (int) block.size());
 }
 
@@ -112,6 +113,14 @@ void FilterProcessor::getStateInformation (juce::MemoryBlock& destination)
 {
     destination.reset();
     filter->saveState (destination);
+
+    // The block's pad byte, which every reader of the block ignores, keeps
+    // the program number: hosts that restore a session's state and then
+    // select its program again (Ardour does for VST3) then select the one
+    // already current, which changes nothing, rather than undo every change
+    // made after the program was chosen.
+    if (destination.getSize() > 0)
+        static_cast<juce::uint8*> (destination.getData())[destination.getSize() - 1] = (juce::uint8) currentProgramIndex.load();
 }
 
 void FilterProcessor::setStateInformation (const void* data, int sizeInBytes)
@@ -120,12 +129,29 @@ void FilterProcessor::setStateInformation (const void* data, int sizeInBytes)
         return;
 
     filter->loadState (data, sizeInBytes);
+    if (const int program = programOfBlock (data, sizeInBytes); program >= 0)
+        currentProgramIndex = program;
 
     // Hosts that keep their own copy of each value (LV2's patch messages)
     // learn the restored ones; the VST3 wrapper ignores this while it sets
     // a state and reads the values itself.
     for (auto* parameter : slotParameters)
         parameter->sendValueChangedMessageToListeners (parameter->getValue());
+}
+
+int FilterProcessor::programOfBlock (const void* data, int sizeInBytes)
+{
+    // Only a whole block, as getStateInformation writes it, names one.
+    constexpr int headerSize = 8, trailerSize = 2;
+    const auto* bytes = static_cast<const juce::uint8*> (data);
+    if (sizeInBytes < headerSize + trailerSize || std::memcmp (bytes, "VC2!", 4) != 0)
+        return -1;
+    const auto length = (juce::uint32) bytes[4] | ((juce::uint32) bytes[5] << 8) | ((juce::uint32) bytes[6] << 16)
+                        | ((juce::uint32) bytes[7] << 24);
+    if (length != (juce::uint32) (sizeInBytes - headerSize - trailerSize))
+        return -1;
+    const int program = bytes[sizeInBytes - 1];
+    return program < (int) factorypresets::all().size() ? program : 0;
 }
 
 //==============================================================================

@@ -56,6 +56,10 @@ private:
     void beginParameterGesture (int index) override;
     void endParameterGesture (int index) override;
 
+    /** The program a state block was saved with, from its pad byte (0 for
+        one that names none), or -1 for bytes that are not a whole block. */
+    static int programOfBlock (const void* data, int sizeInBytes);
+
     std::unique_ptr<AudioFilterBase> filter;
     std::array<SlotParameter*, hostparameters::count> slotParameters {};   // owned by the base
     std::array<bool, hostparameters::count> gestureOpen {};                // message thread only

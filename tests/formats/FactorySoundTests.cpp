@@ -129,6 +129,16 @@ TEST (FactorySounds, AreEveryFormatsProgramsAndSurviveATweakedSession)
         ASSERT_EQ (restoredParameters.size(), 18u);
         EXPECT_EQ (restoredParameters[12]->getValue(), 0.625f);
         EXPECT_EQ (restoredParameters[9]->getValue(), chosen.values[9]);
+
+        // The session knows which program it started from, so a host that
+        // selects that program again after restoring it changes nothing.
+        if (format == Format::vst3)
+        {
+            EXPECT_EQ (restored->getCurrentProgram(), programNamed (*restored, chosen.name));
+            restored->setCurrentProgram (restored->getCurrentProgram());
+            restored->processBlock (audio, none);
+            EXPECT_EQ (formathost::saveBlock (format, *restored), session);
+        }
     }
 }
 

@@ -80,13 +80,18 @@ void PresetBar::selectCurrentSound()
 {
     // The app comes back with its last sound, which need not be the current
     // program: name it only if it is one of the menu's sounds unchanged.
+    // The last byte, the pad, may differ: it names the program the sound
+    // started from.
     juce::MemoryBlock state;
     processor.getStateInformation (state);
+    const auto sameSound = [&state] (const void* data, size_t size) {
+        return size == state.getSize() && size > 0 && std::memcmp (data, state.getData(), size - 1) == 0;
+    };
     const auto sounds = factorypresets::all();
     for (size_t i = 0; i < sounds.size(); ++i)
     {
         const auto block = factorypresets::stateBlock (sounds[i]);
-        if (state.matches (block.data(), block.size()))
+        if (sameSound (block.data(), block.size()))
         {
             menu.setSelectedId ((int) i + 1, juce::dontSendNotification);
             return;
@@ -95,7 +100,7 @@ void PresetBar::selectCurrentSound()
     for (int i = 0; i < userSounds.size(); ++i)
     {
         juce::MemoryBlock file;
-        if (userSounds[i].loadFileAsData (file) && file == state)
+        if (userSounds[i].loadFileAsData (file) && sameSound (file.getData(), file.getSize()))
         {
             menu.setSelectedId (firstUserId + i, juce::dontSendNotification);
             return;
