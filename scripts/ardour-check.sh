@@ -5,9 +5,8 @@
 # parameters changed through Ardour; the LV2 plug-in's saved state is
 # replaced by one with values out of every range. Both must come back, and
 # the LV2 state must be saved back unchanged. Both preset menus list every
-# factory sound; a second LV2 instance takes one, whose state the session
-# must then hold, and the VST3 one takes another before its parameters are
-# changed, which must come back on top of the preset.
+# factory sound, and a second LV2 instance takes one, whose state the saved
+# session must then hold.
 #   scripts/ardour-check.sh [build folder]      needs Debian's ardour and python3
 set -euo pipefail
 here="$(cd "$(dirname "$0")" && pwd)"
@@ -15,7 +14,7 @@ build="$(realpath "${1:-$here/../build}")"
 products="$build/framework/formats/zephyrine_formats_artefacts/Release"
 
 work="$(mktemp -d)"
-trap '[ -n "${KEEP:-}" ] && echo "kept $work" || rm -rf "$work"' EXIT
+trap 'rm -rf "$work"' EXIT
 export HOME="$work/home" LV2_PATH="$products/LV2" VST3_PATH="$work/vst3" ZEPHYRINE_FACTORY="$here/../presets/factory.txt"
 mkdir -p "$HOME" "$VST3_PATH"
 ln -s "$products/VST3/Zephyrine.vst3" "$VST3_PATH/"
