@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Checks an LV2 bundle the way hosts see it, through lilv: lv2ls must list
-# the plug-in's URI and lv2info must describe it without a warning or error.
+# the plug-in's URI and lv2info must describe it without a warning or error;
+# and its version must be a release one.
 #   scripts/check-lv2.sh <bundle folder> <plug-in URI>
 set -euo pipefail
 bundle="$(cd "${1:?bundle folder}" && pwd)"
@@ -17,4 +18,11 @@ if grep -qiE "error|warning|invalid" <<< "$info"; then
     echo "lv2info complains:"; echo "$info"; exit 1
 fi
 grep -q "Name:.*Zephyrine" <<< "$info" || { echo "lv2info gives no name:"; echo "$info"; exit 1; }
-echo "$uri: listed and described"
+
+# LV2 counts a minor version of 0, or an odd one, as a development release,
+# which hosts may flag.
+minor="$(sed -n 's/.*lv2:minorVersion \([0-9][0-9]*\).*/\1/p' "$bundle"/*.ttl | head -n 1)"
+if [ -z "$minor" ] || [ "$minor" -eq 0 ] || [ $((minor % 2)) -eq 1 ]; then
+    echo "lv2:minorVersion ${minor:-missing}: not a release version"; exit 1
+fi
+echo "$uri: listed and described, version minor $minor"
