@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Checks an LV2 bundle the way hosts see it, through lilv: lv2ls must list
 # the plug-in's URI and lv2info must describe it without a warning or error,
-# and list every factory sound as a preset.
+# list every factory sound as a preset, and its version must be a release one.
 #   scripts/check-lv2.sh <bundle folder> <plug-in URI> [presets/factory.txt]
 set -euo pipefail
 bundle="$(cd "${1:?bundle folder}" && pwd)"
@@ -28,4 +28,11 @@ if [ -n "${3:-}" ]; then
     done < <(grep -v '^#' "$3" | grep '|' | cut -d'|' -f1 | sed 's/ *$//')
     echo "$uri: all $count factory sounds listed as presets"
 fi
-echo "$uri: listed and described"
+
+# LV2 counts a minor version of 0, or an odd one, as a development release,
+# which hosts may flag.
+minor="$(sed -n 's/.*lv2:minorVersion \([0-9][0-9]*\).*/\1/p' "$bundle"/*.ttl | head -n 1)"
+if [ -z "$minor" ] || [ "$minor" -eq 0 ] || [ $((minor % 2)) -eq 1 ]; then
+    echo "lv2:minorVersion ${minor:-missing}: not a release version"; exit 1
+fi
+echo "$uri: listed and described, version minor $minor"

@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(
-    build-essential cmake pkg-config ninja-build
+    build-essential cmake pkg-config ninja-build ccache
     clang libclang-rt-14-dev clang-format
     juce-modules-source fst-dev
     libx11-dev libxrandr-dev libxinerama-dev libxcursor-dev libxext-dev

@@ -46,6 +46,15 @@ bool FilterProcessor::isBusesLayoutSupported (const BusesLayout& layouts) const
 void FilterProcessor::prepareToPlay (double sampleRate, int maximumExpectedSamplesPerBlock)
 {
     filter->prepare (sampleRate, maximumExpectedSamplesPerBlock);
+    bypassFade.prepare (sampleRate);
+
+    // The LV2 wrapper prepares once, as the instance is made and after it
+    // listens to the parameters: hosts hear the values from the first block
+    // on, not the Turtle defaults (or zeros) they would otherwise show. In
+    // VST3 the host reads the values itself, and a change told from here
+    // would reach it as an edit.
+    if (wrapperType == wrapperType_LV2)
+        announceValues();
 }
 
 void FilterProcessor::releaseResources()
@@ -55,6 +64,16 @@ void FilterProcessor::releaseResources()
 
 void FilterProcessor::processBlock (juce::AudioBuffer<float>& buffer, juce::MidiBuffer& midi)
 {
+    render (buffer, midi, false);
+}
+
+void FilterProcessor::processBlockBypassed (juce::AudioBuffer<float>& buffer, juce::MidiBuffer& midi)
+{
+    render (buffer, midi, true);
+}
+
+void FilterProcessor::render (juce::AudioBuffer<float>& buffer, juce::MidiBuffer& midi, bool bypassed)
+{
     // The wrappers hold the base's lock already; the processor's own lock is
     // the one its editor and its parameter writes agree on. Neither wrapping
     // below allocates: both buffers refer to memory that exists.
@@ -63,6 +82,7 @@ void FilterProcessor::processBlock (juce::AudioBuffer<float>& buffer, juce::Midi
 
     const juce::ScopedLock sl (filter->callbackLock);
     filter->process (input, buffer, false, midi);
+    bypassFade.apply (buffer, bypassed);
 }
 
 //==============================================================================
@@ -132,9 +152,13 @@ void FilterProcessor::setStateInformation (const void* data, int sizeInBytes)
     if (const int program = programOfBlock (data, sizeInBytes); program >= 0)
         currentProgramIndex = program;
 
-    // Hosts that keep their own copy of each value (LV2's patch messages)
-    // learn the restored ones; the VST3 wrapper ignores this while it sets
-    // a state and reads the values itself.
+    // The VST3 wrapper ignores this while it sets a state, and reads the
+    // values itself.
+    announceValues();
+}
+
+void FilterProcessor::announceValues()
+{
     for (auto* parameter : slotParameters)
         parameter->sendValueChangedMessageToListeners (parameter->getValue());
 }

@@ -2,6 +2,7 @@
 // Copyright (C) 2026 the Zephyrine developers. GPL-3.0-or-later.
 #pragma once
 
+#include "BypassFade.h"
 #include "SlotParameter.h"
 #include "framework/AudioFilterBase.h"
 
@@ -35,6 +36,12 @@ public:
     void releaseResources() override;
     void processBlock (juce::AudioBuffer<float>& buffer, juce::MidiBuffer& midi) override;
 
+    /** Bypassed by the host: the synthesizer goes on hearing every MIDI
+        event and rendering, so that a note released meanwhile does not
+        sound on when it is enabled again; only its output fades away. */
+    void processBlockBypassed (juce::AudioBuffer<float>& buffer, juce::MidiBuffer& midi) override;
+    using juce::AudioProcessor::processBlockBypassed;
+
     bool hasEditor() const override { return true; }
     juce::AudioProcessorEditor* createEditor() override;
 
@@ -50,6 +57,12 @@ public:
     AudioFilterBase& getFilter() const noexcept { return *filter; }
 
 private:
+    void render (juce::AudioBuffer<float>& buffer, juce::MidiBuffer& midi, bool bypassed);
+
+    // Tells the host's listeners every slot's value, for the LV2 wrapper,
+    // which keeps its own copy of each and sends hosts the ones it hears of.
+    void announceValues();
+
     // The editor's edits: the processor stores the value, then the host is
     // told, inside a gesture unless a drag has one open already.
     void informHostOfParameterChange (int index, float newValue) override;
@@ -64,6 +77,7 @@ private:
     std::array<SlotParameter*, hostparameters::count> slotParameters {};   // owned by the base
     std::array<bool, hostparameters::count> gestureOpen {};                // message thread only
     std::atomic<int> currentProgramIndex { 0 };                            // the factory "Default" at first
+    BypassFade bypassFade;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (FilterProcessor)
 };

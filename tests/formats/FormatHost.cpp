@@ -83,7 +83,7 @@ namespace formathost
         return format == Format::vst3 ? "VST3" : "LV2";
     }
 
-    std::unique_ptr<juce::AudioPluginInstance> load (Format format, double sampleRate, int maxBlock)
+    std::unique_ptr<juce::AudioPluginInstance> load (Format format, double sampleRate, int maxBlock, bool prepare)
     {
         auto& host = formatFor (format);
         juce::OwnedArray<juce::PluginDescription> found;
@@ -105,7 +105,8 @@ namespace formathost
         }
 
         instance->setPlayConfigDetails (0, 2, sampleRate, maxBlock);
-        instance->prepareToPlay (sampleRate, maxBlock);
+        if (prepare)
+            instance->prepareToPlay (sampleRate, maxBlock);
         return instance;
     }
 

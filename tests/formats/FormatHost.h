@@ -26,9 +26,11 @@ namespace formathost
         while the framework is still up. */
     void closeFormats();
 
-    /** A new instance, prepared for the rate and largest block; fails the
+    /** A new instance, made for the rate and largest block and then, unless
+        told otherwise, prepared (which the framework's LV2 host does by making
+        the instance again and handing it the state of the first); fails the
         calling test (and returns null) when it cannot be made. */
-    std::unique_ptr<juce::AudioPluginInstance> load (Format format, double sampleRate, int maxBlock);
+    std::unique_ptr<juce::AudioPluginInstance> load (Format format, double sampleRate, int maxBlock, bool prepare = true);
 
     /** The eighteen slots' parameters in slot order, found by the
         identifiers hosts store (VST3: the slot number; LV2: the symbol).

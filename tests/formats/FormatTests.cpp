@@ -223,6 +223,70 @@ TEST (Formats, ShareTheStateBlockByteForByte)
         EXPECT_EQ (firstDifference (renderFormat (format, sizes, reference), expected), -1) << formathost::nameOf (format);
 }
 
+TEST (Formats, TellHostsEveryValueOnceTheInstanceRuns)
+{
+    // The values of a new instance, as the host shows them.
+    std::vector<float> expected;
+    {
+        auto instance = formathost::load (Format::vst3, sampleRate, maxBlock);
+        ASSERT_NE (instance, nullptr);
+        for (auto* parameter : formathost::slotParameters (Format::vst3, *instance))
+            expected.push_back (parameter->getValue());
+        ASSERT_EQ (expected.size(), 18u);
+    }
+
+    // An LV2 host keeps its own copy of each value and has only the Turtle
+    // defaults until the plug-in says otherwise: every value must be heard
+    // in the first block of an instance as it was made (not prepared, which
+    // here makes it again and loads a state into it), and after a state load.
+    struct Heard : juce::AudioProcessorParameter::Listener
+    {
+        std::map<int, float> values;
+        void parameterValueChanged (int index, float value) override { values[index] = value; }
+        void parameterGestureChanged (int, bool) override {}
+    };
+
+    for (const bool afterLoad : { false, true })
+    {
+        SCOPED_TRACE (afterLoad ? "after a state load" : "new instance");
+        auto instance = formathost::load (Format::lv2, sampleRate, maxBlock, afterLoad);
+        ASSERT_NE (instance, nullptr);
+        const auto parameters = formathost::slotParameters (Format::lv2, *instance);
+        ASSERT_EQ (parameters.size(), 18u);
+
+        juce::AudioBuffer<float> audio (2, 16);
+        juce::MidiBuffer none;
+        if (afterLoad)
+        {
+            instance->processBlock (audio, none);
+            formathost::loadBlock (Format::lv2, *instance, unusualState());
+        }
+
+        Heard heard;
+        for (auto* parameter : parameters)
+            parameter->addListener (&heard);
+        instance->processBlock (audio, none);
+        for (auto* parameter : parameters)
+            parameter->removeListener (&heard);
+
+        EXPECT_EQ (heard.values.size(), 18u);
+        for (size_t slot = 0; slot < parameters.size(); ++slot)
+        {
+            const int index = parameters[slot]->getParameterIndex();
+            ASSERT_TRUE (heard.values.contains (index)) << "slot " << slot;
+            EXPECT_EQ (heard.values[index], parameters[slot]->getValue()) << "slot " << slot;
+            if (! afterLoad)
+            {
+                EXPECT_FLOAT_EQ (heard.values[index], expected[slot]) << "slot " << slot;
+            }
+        }
+        if (afterLoad)
+        {
+            EXPECT_EQ (parameters[15]->getCurrentValueAsText(), "Saw2");
+        }
+    }
+}
+
 int main (int argc, char** argv)
 {
     const juce::ScopedJuceInitialiser_GUI framework;
