@@ -11,7 +11,7 @@ packages=(
     libfreetype-dev libfontconfig1-dev fonts-dejavu-core
     libflac-dev
     libgtest-dev libgmock-dev libbenchmark-dev
-    xvfb xauth xdotool imagemagick
+    xvfb xauth xdotool imagemagick libxtst-dev
     locales
     libasound2-dev libjack-jackd2-dev jackd2 lilv-utils
     amsynth dpf-plugins-vst dpf-plugins-lv2

@@ -3,6 +3,7 @@
 #include "FilterProcessor.h"
 
 #include "FilterProcessorEditor.h"
+#include "framework/x11/PluginX11.h"
 #include "presets/FactoryPresets.h"
 #include "plugin/PluginIdentity.h"
 
@@ -18,6 +19,10 @@ FilterProcessor::FilterProcessor (std::unique_ptr<AudioFilterBase> processorToWr
     filter->setPlayConfigDetails (PluginIdentity::numInputs, PluginIdentity::numOutputs);
     filter->setNativeCallbacks (this);
 
+    // X errors on the framework's connection must never reach the host's
+    // handler, which may end the host; the first instance installs ours.
+    PluginX11::installErrorHandler();
+
     for (int slot = 0; slot < hostparameters::count; ++slot)
     {
         auto parameter = std::make_unique<SlotParameter> (*filter, slot);
@@ -29,6 +34,7 @@ FilterProcessor::FilterProcessor (std::unique_ptr<AudioFilterBase> processorToWr
 FilterProcessor::~FilterProcessor()
 {
     filter->setNativeCallbacks (nullptr);
+    PluginX11::removeErrorHandler();
 }
 
 const juce::String FilterProcessor::getName() const

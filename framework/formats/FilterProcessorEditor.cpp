@@ -4,11 +4,16 @@
 
 #include "FilterProcessor.h"
 #include "framework/AudioFilterEditor.h"
+#include "framework/x11/PluginX11.h"
 
 FilterProcessorEditor::FilterProcessorEditor (FilterProcessor& owner, AudioFilterEditor* editorComponent)
     : juce::AudioProcessorEditor (owner),
       content (editorComponent)
 {
+    // Before the first window: the atoms it names exist even without a
+    // window manager.
+    PluginX11::prepareWindowSystem();
+
     // The content paints its whole area.
     setOpaque (true);
     content->setOpaque (true);

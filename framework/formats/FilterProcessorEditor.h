@@ -2,6 +2,8 @@
 // Copyright (C) 2026 the Zephyrine developers. GPL-3.0-or-later.
 #pragma once
 
+#include "framework/x11/QueuedEventPump.h"
+
 #include <juce_audio_processors/juce_audio_processors.h>
 
 #include <memory>
@@ -22,6 +24,7 @@ public:
 
 private:
     std::unique_ptr<AudioFilterEditor> content;
+    QueuedEventPump queuedEvents;
 
     JUCE_DECLARE_NON_COPYABLE (FilterProcessorEditor)
 };

@@ -55,6 +55,16 @@ void EditorCompWrapper::paint (juce::Graphics& g)
     g.fillAll (juce::Colours::black);
 }
 
+void EditorCompWrapper::resized()
+{
+    // The window keeps the size the host was told. A host that resizes it
+    // (its toolkit's packing, say) would otherwise have the window follow,
+    // with a strip of this component's black beneath the editor; the window
+    // goes back to the editor's size instead.
+    if (editor != nullptr && (getWidth() != editor->getWidth() || getHeight() != editor->getHeight()))
+        setSize (editor->getWidth(), editor->getHeight());
+}
+
 void EditorCompWrapper::childBoundsChanged (juce::Component* child)
 {
     // Follows the editor should it ever change size.

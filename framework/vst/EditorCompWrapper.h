@@ -27,6 +27,7 @@ public:
     bool isAttachedToHost() const noexcept { return attached; }
 
     void paint (juce::Graphics&) override;
+    void resized() override;
     void childBoundsChanged (juce::Component*) override;
 
 private:

@@ -2,7 +2,7 @@
 // Copyright (C) 2026 the Zephyrine developers. GPL-3.0-or-later.
 #include "JuceVSTWrapper.h"
 
-#include "PluginX11.h"
+#include "framework/x11/PluginX11.h"
 #include "plugin/PluginIdentity.h"
 
 #include <climits>

@@ -2,7 +2,7 @@
 // Copyright (C) 2026 the Zephyrine developers. GPL-3.0-or-later.
 #include "PluginMessageLoop.h"
 
-#include "PluginX11.h"
+#include "framework/x11/PluginX11.h"
 
 #include <juce_gui_basics/juce_gui_basics.h>
 #include <juce_events/native/juce_linux_EventLoopInternal.h>

@@ -162,6 +162,19 @@ TEST (VstEditor, LivesInTheHostsWindowWhileOpen)
     EXPECT_GT (host.coloursShown (children[0], &corner), 2u);
     EXPECT_EQ (corner, 0xf0eeddu);
 
+    // A host that resizes the editor's window gets it back at the size it
+    // was told, not a strip of background under the editor; the size told
+    // stays the same.
+    XResizeWindow (host.display, children[0], 500, 206);
+    XSync (host.display, False);
+    idleFor (p, 200);
+    XGetWindowAttributes (host.display, children[0], &a);
+    EXPECT_EQ (a.width, 500);
+    EXPECT_EQ (a.height, 200);
+    ASSERT_NE (p.dispatch (effEditGetRect, 0, 0, &rect), 0);
+    EXPECT_EQ (rect->bottom, 200);
+    EXPECT_EQ (rect->right, 500);
+
     // A second open leaves one editor, and closing takes it out.
     ASSERT_EQ (p.dispatch (effEditOpen, 0, 0, host.handle()), 1);
     idleFor (p, 100);

@@ -16,10 +16,13 @@
       connection's descriptor, so waiting on it would leave them waiting. */
 namespace PluginX11
 {
-    /** At the first plug-in reference, after the framework is initialised. */
+    /** Counted: the first call installs the handler, after the framework
+        is initialised (for LV2 and VST3 its message thread has opened the
+        connection by the time the first instance is made). */
     void installErrorHandler();
 
-    /** At the last reference, before the framework shuts down. */
+    /** Counted: the call matching the first puts the previous handler
+        back, before the framework shuts down. */
     void removeErrorHandler();
 
     /** Opens the framework's connection if needed and makes every atom it

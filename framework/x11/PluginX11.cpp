@@ -6,6 +6,7 @@
 #include <juce_events/native/juce_linux_EventLoopInternal.h>
 
 #include <atomic>
+#include <mutex>
 
 namespace
 {
@@ -14,7 +15,17 @@ namespace
 
     // What was installed before ours: the host's handler or Xlib's default.
     std::atomic<XErrorHandler> previousHandler { nullptr };
-    bool installed = false;   // under the message loop's lifecycle lock
+
+    std::mutex installLock;   // guards the two below
+    int installCount = 0;
+    bool installed = false;
+
+    // The framework's connection, when its window system is up already.
+    ::Display* currentDisplay()
+    {
+        auto* windowSystem = juce::XWindowSystem::getInstanceWithoutCreating();
+        return windowSystem != nullptr ? windowSystem->getDisplay() : nullptr;
+    }
 
     int handleXError (::Display* display, XErrorEvent* event)
     {
@@ -44,7 +55,9 @@ namespace
 
 void PluginX11::installErrorHandler()
 {
-    if (installed)
+    const std::lock_guard<std::mutex> lock (installLock);
+
+    if (installCount++ > 0)
         return;
 
     auto* x = juce::X11Symbols::getInstance();
@@ -56,12 +69,20 @@ void PluginX11::installErrorHandler()
         return;
     }
 
+    if (auto* display = currentDisplay())
+        ownDisplay = display;
+
     previousHandler = x->xSetErrorHandler (handleXError);
     installed = true;
 }
 
 void PluginX11::removeErrorHandler()
 {
+    const std::lock_guard<std::mutex> lock (installLock);
+
+    if (installCount == 0 || --installCount > 0)
+        return;
+
     ownDisplay = nullptr;
 
     if (! installed)
@@ -116,8 +137,7 @@ bool PluginX11::prepareWindowSystem()
 
 bool PluginX11::deliverQueuedEvents()
 {
-    auto* windowSystem = juce::XWindowSystem::getInstanceWithoutCreating();
-    auto* display = windowSystem != nullptr ? windowSystem->getDisplay() : nullptr;
+    auto* display = currentDisplay();
 
     if (display == nullptr)
         return false;
