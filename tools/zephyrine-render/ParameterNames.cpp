@@ -3,6 +3,8 @@
 #include "ParameterNames.h"
 
 #include "RenderError.h"
+#include "plugin/HostParameters.h"
+#include "plugin/ParameterInfo.h"
 
 #include <algorithm>
 #include <cctype>
@@ -13,22 +15,11 @@
 
 namespace
 {
-    // Zephyrine's own names for the parameters whose reported names say too
-    // little ("A" twice, "None" for both wave shapes).
-    const std::pair<const char*, int> zephyrineAliases[] = {
-        { "Osc.A", 3 },
-        { "Osc.D", 4 },
-        { "Osc.S", 5 },
-        { "Osc.R", 6 },
-        { "Amp.A", 8 },
-        { "Amp.D", 9 },
-        { "Amp.S", 10 },
-        { "Amp.R", 11 },
-        { "Wave1", 14 },
-        { "Wave2", 15 },
-    };
-    constexpr int firstWaveIndex = 14, secondWaveIndex = 15;
-    const char* const waveNames[] = { "Sin", "Saw1", "Saw2", "Tri", "Sqr" };
+    using hostparameters::Kind;
+
+    bool isZephyrineSlot (int index) noexcept { return index >= 0 && index < hostparameters::count; }
+
+    Kind kindOf (int index) { return hostparameters::table[static_cast<size_t> (index)].kind; }
 
     bool equalsIgnoringCase (const std::string& a, const std::string& b)
     {
@@ -50,9 +41,41 @@ namespace
     }
 }
 
-ParameterNames::ParameterNames (std::vector<std::string> parameterNames, bool isZephyrine)
-    : names (std::move (parameterNames)), zephyrine (isZephyrine)
+ParameterNames::ParameterNames (std::vector<std::string> parameterNames, Dialect d)
+    : names (std::move (parameterNames)), dialect (d)
 {
+}
+
+ParameterNames::Dialect ParameterNames::dialectOf (const std::string& pluginName, const std::string& formatName,
+                                                   const std::vector<std::string>& reported)
+{
+    // A host may add parameters of its own (a bypass) after the slots.
+    if (pluginName != "Zephyrine" || reported.size() < static_cast<size_t> (hostparameters::count))
+        return Dialect::other;
+
+    const bool vst2 = formatName == "VST 2";
+    for (int i = 0; i < hostparameters::count; ++i)
+    {
+        const auto expected = vst2 ? parameterinfo::name (i) : hostparameters::table[static_cast<size_t> (i)].name;
+        if (reported[static_cast<size_t> (i)] != expected)
+            return Dialect::other;
+    }
+    return vst2 ? Dialect::zephyrineSlots : Dialect::zephyrineHost;
+}
+
+int ParameterNames::zephyrineSlotCalled (const std::string& name) const
+{
+    if (! isZephyrine())
+        return -1;
+
+    for (int i = 0; i < hostparameters::count; ++i)
+        if (equalsIgnoringCase (name, hostparameters::songNames[static_cast<size_t> (i)])
+            || equalsIgnoringCase (name, hostparameters::table[static_cast<size_t> (i)].name))
+            return i;
+    for (int i = 0; i < hostparameters::count; ++i)
+        if (equalsIgnoringCase (name, parameterinfo::name (i)))
+            return i;
+    return -1;
 }
 
 int ParameterNames::resolve (const std::string& name) const
@@ -80,10 +103,8 @@ int ParameterNames::resolve (const std::string& name) const
                            + " parameters called '" + base + "'");
     }
 
-    if (zephyrine)
-        for (const auto& [alias, index] : zephyrineAliases)
-            if (equalsIgnoringCase (name, alias) && index < count)
-                return index;
+    if (const int slot = zephyrineSlotCalled (name); slot >= 0)
+        return slot;
 
     for (int i = 0; i < count; ++i)
         if (names[static_cast<size_t> (i)] == name)
@@ -97,17 +118,22 @@ int ParameterNames::resolve (const std::string& name) const
 
 float ParameterNames::parseValue (int index, const std::string& text, const std::string& assignment) const
 {
-    if (zephyrine && (index == firstWaveIndex || index == secondWaveIndex))
-        for (size_t i = 0; i < std::size (waveNames); ++i)
-            if (equalsIgnoringCase (text, waveNames[i]))
-                return static_cast<float> (i + 1);
+    const bool slot = isZephyrine() && isZephyrineSlot (index);
+    auto asGiven = [&] (float value) {
+        return slot && dialect == Dialect::zephyrineHost ? hostparameters::hostValueFor (kindOf (index), value) : value;
+    };
+
+    if (slot && kindOf (index) == Kind::waveShape)
+        for (size_t i = 0; i < std::size (hostparameters::waveShapeNames); ++i)
+            if (equalsIgnoringCase (text, hostparameters::waveShapeNames[i]))
+                return asGiven (static_cast<float> (i + 1));
 
     errno = 0;
     char* end = nullptr;
     const float value = std::strtof (text.c_str(), &end);
     if (text.empty() || end != text.c_str() + text.size() || errno == ERANGE || ! std::isfinite (value))
         throw RenderError ("bad value in '" + assignment + "': '" + text + "' is not a finite number");
-    return value;
+    return asGiven (value);
 }
 
 ParameterSetting ParameterNames::parse (const std::string& assignment) const
@@ -158,9 +184,14 @@ std::string ParameterNames::aliasOf (int index) const
     if (position > 1)
         add (name + "#" + std::to_string (position));
 
-    if (zephyrine)
-        for (const auto& [alias, aliasIndex] : zephyrineAliases)
-            if (aliasIndex == index)
-                add (alias);
+    if (isZephyrine() && isZephyrineSlot (index))
+    {
+        const std::string song = hostparameters::songNames[static_cast<size_t> (index)];
+        const std::string host = hostparameters::table[static_cast<size_t> (index)].name;
+        if (song != name)
+            add (song);
+        if (host != name && host != song)
+            add (host);
+    }
     return result;
 }

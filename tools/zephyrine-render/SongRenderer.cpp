@@ -17,10 +17,6 @@
 
 namespace
 {
-    // A value no saved Zephyrine state holds in every slot: if all slots
-    // still hold it after a load, the plug-in refused the block.
-    constexpr float refusalMarker = 0.123456789f;
-
     std::string lowerExtension (const std::string& path)
     {
         const auto slash = path.rfind ('/');
@@ -43,20 +39,9 @@ namespace
 
     void loadState (Instrument& instrument, const InstrumentSetup& setup, const RenderOptions& options)
     {
-        const int count = instrument.getNumParameters();
-        if (setup.isZephyrine)
-            for (int i = 0; i < count; ++i)
-                instrument.setParameter (i, refusalMarker);
-
-        bool taken = instrument.setState (setup.state);
-        if (setup.isZephyrine)
-        {
-            bool anyChanged = false;
-            for (int i = 0; i < count; ++i)
-                anyChanged = anyChanged || instrument.getParameter (i) != refusalMarker;
-            taken = taken && anyChanged;
-        }
-        if (! taken)
+        // Zephyrine's blocks were checked as the plug-in checks them before
+        // the render; a plug-in that says it refused one is believed too.
+        if (! instrument.setState (setup.state))
             throw RenderError ("state file '" + options.stateFile + "' is damaged: the plug-in did not take it");
     }
 
@@ -75,9 +60,9 @@ InstrumentSetup InstrumentSetup::make (Instrument& instrument, const RenderOptio
     for (int i = 0; i < instrument.getNumParameters(); ++i)
         names.push_back (instrument.getParameterName (i));
     const auto pluginName = instrument.getName();
-    const bool zephyrine = pluginName == "Zephyrine" && names.size() == 18 && instrument.getFormatName() == "VST 2";
+    const auto dialect = ParameterNames::dialectOf (pluginName, instrument.getFormatName(), names);
 
-    InstrumentSetup setup { pluginName, ParameterNames (names, zephyrine), zephyrine, {}, {} };
+    InstrumentSetup setup { pluginName, ParameterNames (names, dialect), {}, {} };
     for (const auto& assignment : options.assignments)
     {
         try
@@ -95,8 +80,8 @@ InstrumentSetup InstrumentSetup::make (Instrument& instrument, const RenderOptio
     if ((! setup.state.empty() || ! options.saveStateFile.empty()) && ! instrument.keepsState())
         throw RenderError ("plug-in '" + pluginName + "' keeps no state block (effFlagsProgramChunks is clear), so --state and "
                                                       "--save-state cannot be used with it");
-    if (! setup.state.empty() && zephyrine)
-        checkStateBlock (setup.state, options.stateFile, pluginName);
+    if (! setup.state.empty() && setup.names.isZephyrine())
+        checkStateBlock (setup.state, options.stateFile);
     return setup;
 }
 
