@@ -35,10 +35,24 @@ namespace hostparameters
     // The short names where they tell a slot apart; the envelopes by their
     // section, and the two wave shapes by their half-cycle.
     const std::array<const char*, count> songNames { {
-        "Disp", "Rand", "Oct",
-        "Osc.A", "Osc.D", "Osc.S", "Osc.R", "Amt",
-        "Amp.A", "Amp.D", "Amp.S", "Amp.R",
-        "Vol", "Arp", "Wave1", "Wave2", "Crush", "Filter",
+        "Disp",
+        "Rand",
+        "Oct",
+        "Osc.A",
+        "Osc.D",
+        "Osc.S",
+        "Osc.R",
+        "Amt",
+        "Amp.A",
+        "Amp.D",
+        "Amp.S",
+        "Amp.R",
+        "Vol",
+        "Arp",
+        "Wave1",
+        "Wave2",
+        "Crush",
+        "Filter",
     } };
 
     int nearestStep (float hostValue, int steps) noexcept

@@ -3,26 +3,11 @@
 #include "JuceFilter.h"
 
 #include "ParameterInfo.h"
-#include "StateNumber.h"
 #include "StateSettings.h"
 #include "engine/ParameterBlock.h"
 #include "engine/VoiceManager.h"
 
 #include <array>
-
-namespace
-{
-    // Attribute names are the slot numbers. Digits have no letter case, so
-    // the exact lookup is also the one that ignores case, and it stays
-    // linear however many attributes a hostile element carries.
-    float readSlot (const juce::XmlElement& xml, int index)
-    {
-        const auto name = juce::String (index);
-        if (! xml.hasAttribute (name))
-            return 0.0f;
-        return statenumber::narrow (statenumber::read (xml.getStringAttribute (name).toRawUTF8()));
-    }
-}
 
 void JuceFilter::saveState (juce::MemoryBlock& destination)
 {
@@ -44,7 +29,7 @@ void JuceFilter::loadState (const void* data, int sizeInBytes)
     {
         std::array<float, ParameterBlock::slotCount> values {};
         for (int i = 0; i < ParameterBlock::slotCount; ++i)
-            values[(size_t) i] = readSlot (*xml, i);
+            values[(size_t) i] = statesettings::slotValue (*xml, i);
 
         const juce::ScopedLock sl (callbackLock);
         voiceManager->stopAll();

@@ -2,6 +2,7 @@
 // Copyright (C) 2026 the Zephyrine developers. GPL-3.0-or-later.
 #include "StateSettings.h"
 
+#include "StateNumber.h"
 #include "framework/StateBlock.h"
 
 namespace statesettings
@@ -12,5 +13,16 @@ namespace statesettings
         if (xml == nullptr || ! xml->getTagName().equalsIgnoreCase (tagName))
             return {};
         return xml;
+    }
+
+    float slotValue (const juce::XmlElement& settings, int index)
+    {
+        // Attribute names are the slot numbers. Digits have no letter case,
+        // so the exact lookup is also the one that ignores case, and it stays
+        // linear however many attributes a hostile element carries.
+        const auto name = juce::String (index);
+        if (! settings.hasAttribute (name))
+            return 0.0f;
+        return statenumber::narrow (statenumber::read (settings.getStringAttribute (name).toRawUTF8()));
     }
 }

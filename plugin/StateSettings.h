@@ -16,4 +16,8 @@ namespace statesettings
     /** The settings element of a block the processor takes, or nullptr for
         one it refuses. Any bytes are safe. */
     std::unique_ptr<juce::XmlElement> read (const void* data, int sizeInBytes);
+
+    /** The value a settings element gives slot index: its attribute read as
+        a number, 0 when it is missing or not a number. */
+    float slotValue (const juce::XmlElement& settings, int index);
 }

@@ -135,6 +135,35 @@ TEST (RenderZephyrine, StateSavedByOneRenderReproducesItInAnother)
     }
 }
 
+TEST (RenderZephyrine, EveryBuildTakesTheSameStateFiles)
+{
+    REQUIRE_ZEPHYRINE();
+    TempFolder folder;
+    const auto midi = writeSingleNote (folder);
+    const auto patch = folder.path ("patch.vc2");
+    ASSERT_TRUE (renderZephyrine (folder, midi, "patch.wav", { "--set", "Wave1=Tri", "--set", "Amp.A=0.05", "--save-state", patch }));
+    juce::MemoryBlock saved;
+    ASSERT_TRUE (folder.file ("patch.vc2").loadFileAsData (saved));
+
+    std::optional<Wav> first;
+    for (const auto& [format, plugin] : zephyrineBuilds())
+    {
+        const auto out = folder.path (format + ".wav"), resaved = folder.path (format + ".vc2");
+        const auto run = runRenderer ({ midi, "-o", out, "--float", "--plugin", plugin, "--state", patch, "--save-state", resaved }, true);
+        ASSERT_EQ (run.exitCode, 0) << format << ": " << run.output;
+        const auto wav = readWav (juce::File (out));
+        ASSERT_TRUE (wav) << format;
+        if (! first)
+            first = wav;
+        EXPECT_TRUE (wav->left == first->left) << format;
+
+        // Each build saves the plug-in's own block, not its host's envelope.
+        juce::MemoryBlock again;
+        ASSERT_TRUE (juce::File (resaved).loadFileAsData (again));
+        EXPECT_TRUE (again == saved) << format;
+    }
+}
+
 TEST (RenderZephyrine, EveryBuildRefusesWhatThePluginRefusesPromptly)
 {
     REQUIRE_ZEPHYRINE();

@@ -18,7 +18,7 @@ std::vector<std::string> lv2PluginUris (const std::string& bundleFolder)
     if (folder.empty() || folder.back() != '/')
         folder += '/';   // a bundle's URI names a folder
     const std::unique_ptr<LilvNode, decltype (&lilv_node_free)> bundle (lilv_new_file_uri (world.get(), nullptr, folder.c_str()),
-                                                                       &lilv_node_free);
+                                                                        &lilv_node_free);
     if (bundle == nullptr)
         return {};
     lilv_world_load_bundle (world.get(), bundle.get());
@@ -26,6 +26,6 @@ std::vector<std::string> lv2PluginUris (const std::string& bundleFolder)
     std::vector<std::string> uris;
     const auto* plugins = lilv_world_get_all_plugins (world.get());
     LILV_FOREACH (plugins, i, plugins)
-        uris.emplace_back (lilv_node_as_uri (lilv_plugin_get_uri (lilv_plugins_get (plugins, i))));
+    uris.emplace_back (lilv_node_as_uri (lilv_plugin_get_uri (lilv_plugins_get (plugins, i))));
     return uris;
 }

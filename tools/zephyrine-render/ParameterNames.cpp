@@ -17,8 +17,6 @@ namespace
 {
     using hostparameters::Kind;
 
-    bool isZephyrineSlot (int index) noexcept { return index >= 0 && index < hostparameters::count; }
-
     Kind kindOf (int index) { return hostparameters::table[static_cast<size_t> (index)].kind; }
 
     bool equalsIgnoringCase (const std::string& a, const std::string& b)
@@ -44,23 +42,43 @@ namespace
 ParameterNames::ParameterNames (std::vector<std::string> parameterNames, Dialect d)
     : names (std::move (parameterNames)), dialect (d)
 {
+    if (dialect == Dialect::other)
+        return;
+
+    for (int slot = 0; slot < hostparameters::count; ++slot)
+    {
+        int index = slot;
+        if (dialect == Dialect::zephyrineHost)
+            index = static_cast<int> (std::find (names.begin(), names.end(), hostparameters::table[static_cast<size_t> (slot)].name)
+                                      - names.begin());
+        indexOfSlot.push_back (index);
+    }
 }
 
 ParameterNames::Dialect ParameterNames::dialectOf (const std::string& pluginName, const std::string& formatName,
                                                    const std::vector<std::string>& reported)
 {
-    // A host may add parameters of its own (a bypass) after the slots.
     if (pluginName != "Zephyrine" || reported.size() < static_cast<size_t> (hostparameters::count))
         return Dialect::other;
 
-    const bool vst2 = formatName == "VST 2";
-    for (int i = 0; i < hostparameters::count; ++i)
+    if (formatName == "VST 2")
     {
-        const auto expected = vst2 ? parameterinfo::name (i) : hostparameters::table[static_cast<size_t> (i)].name;
-        if (reported[static_cast<size_t> (i)] != expected)
-            return Dialect::other;
+        for (int i = 0; i < hostparameters::count; ++i)
+            if (reported[static_cast<size_t> (i)] != parameterinfo::name (i))
+                return Dialect::other;
+        return Dialect::zephyrineSlots;
     }
-    return vst2 ? Dialect::zephyrineSlots : Dialect::zephyrineHost;
+
+    for (const auto& description : hostparameters::table)
+        if (std::count (reported.begin(), reported.end(), description.name) != 1)
+            return Dialect::other;
+    return Dialect::zephyrineHost;
+}
+
+int ParameterNames::slotAt (int index) const
+{
+    const auto found = std::find (indexOfSlot.begin(), indexOfSlot.end(), index);
+    return found == indexOfSlot.end() ? -1 : static_cast<int> (found - indexOfSlot.begin());
 }
 
 int ParameterNames::zephyrineSlotCalled (const std::string& name) const
@@ -71,10 +89,10 @@ int ParameterNames::zephyrineSlotCalled (const std::string& name) const
     for (int i = 0; i < hostparameters::count; ++i)
         if (equalsIgnoringCase (name, hostparameters::songNames[static_cast<size_t> (i)])
             || equalsIgnoringCase (name, hostparameters::table[static_cast<size_t> (i)].name))
-            return i;
+            return indexOfSlot[static_cast<size_t> (i)];
     for (int i = 0; i < hostparameters::count; ++i)
         if (equalsIgnoringCase (name, parameterinfo::name (i)))
-            return i;
+            return indexOfSlot[static_cast<size_t> (i)];
     return -1;
 }
 
@@ -118,12 +136,12 @@ int ParameterNames::resolve (const std::string& name) const
 
 float ParameterNames::parseValue (int index, const std::string& text, const std::string& assignment) const
 {
-    const bool slot = isZephyrine() && isZephyrineSlot (index);
+    const int slot = slotAt (index);
     auto asGiven = [&] (float value) {
-        return slot && dialect == Dialect::zephyrineHost ? hostparameters::hostValueFor (kindOf (index), value) : value;
+        return slot >= 0 && dialect == Dialect::zephyrineHost ? hostparameters::hostValueFor (kindOf (slot), value) : value;
     };
 
-    if (slot && kindOf (index) == Kind::waveShape)
+    if (slot >= 0 && kindOf (slot) == Kind::waveShape)
         for (size_t i = 0; i < std::size (hostparameters::waveShapeNames); ++i)
             if (equalsIgnoringCase (text, hostparameters::waveShapeNames[i]))
                 return asGiven (static_cast<float> (i + 1));
@@ -184,10 +202,10 @@ std::string ParameterNames::aliasOf (int index) const
     if (position > 1)
         add (name + "#" + std::to_string (position));
 
-    if (isZephyrine() && isZephyrineSlot (index))
+    if (const int slot = slotAt (index); slot >= 0)
     {
-        const std::string song = hostparameters::songNames[static_cast<size_t> (index)];
-        const std::string host = hostparameters::table[static_cast<size_t> (index)].name;
+        const std::string song = hostparameters::songNames[static_cast<size_t> (slot)];
+        const std::string host = hostparameters::table[static_cast<size_t> (slot)].name;
         if (song != name)
             add (song);
         if (host != name && host != song)

@@ -38,7 +38,10 @@ public:
     /** names: the plug-in's parameter names by index. */
     ParameterNames (std::vector<std::string> names, Dialect dialect);
 
-    /** Which dialect a plug-in speaks, from its name, format and parameters. */
+    /** Which dialect a plug-in speaks, from its name, format and parameters:
+        Zephyrine's VST 2 build lists its slots in order, with its short
+        names; a VST3 or LV2 host lists them with its host names, in an order
+        of its own, perhaps with parameters of its own (a bypass). */
     static Dialect dialectOf (const std::string& pluginName, const std::string& formatName,
                               const std::vector<std::string>& names);
 
@@ -63,7 +66,9 @@ public:
 private:
     float parseValue (int index, const std::string& text, const std::string& assignment) const;
     int zephyrineSlotCalled (const std::string& name) const;
+    int slotAt (int index) const;   // Zephyrine's slot shown at this index, or -1
 
     std::vector<std::string> names;
     Dialect dialect;
+    std::vector<int> indexOfSlot;   // Zephyrine: where each slot's parameter is; hosts may order them their way
 };

@@ -94,7 +94,7 @@ RenderOptions parseCommandLine (const std::vector<std::string>& rawArguments)
             }
 
         const Option* option = arg.rfind ("--", 0) == 0 ? findLong (arg.substr (2))
-                                                         : (arg.size() == 2 ? findShort (arg[1]) : nullptr);
+                                                        : (arg.size() == 2 ? findShort (arg[1]) : nullptr);
         if (option == nullptr)
             throw UsageError ("unknown option '" + arg + "'");
 

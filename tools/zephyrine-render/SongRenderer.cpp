@@ -3,6 +3,7 @@
 #include "SongRenderer.h"
 
 #include "BlockRenderer.h"
+#include "HostStateEnvelope.h"
 #include "MidiSchedule.h"
 #include "OutputFile.h"
 #include "RenderError.h"
@@ -10,7 +11,11 @@
 #include "SampleSpool.h"
 #include "StateFile.h"
 #include "WaveformPicture.h"
+#include "plugin/HostParameters.h"
+#include "plugin/StateSettings.h"
 
+#include <algorithm>
+#include <bit>
 #include <chrono>
 #include <cmath>
 #include <optional>
@@ -37,12 +42,60 @@ namespace
         return slash == std::string::npos ? path : path.substr (slash + 1);
     }
 
+    /** Whether two Zephyrine blocks give every slot the same value. */
+    bool sameSettings (const std::vector<uint8_t>& a, const std::vector<uint8_t>& b)
+    {
+        const auto first = statesettings::read (a.data(), static_cast<int> (a.size()));
+        const auto second = statesettings::read (b.data(), static_cast<int> (b.size()));
+        if (first == nullptr || second == nullptr)
+            return false;
+        for (int i = 0; i < hostparameters::count; ++i)
+            if (std::bit_cast<uint32_t> (statesettings::slotValue (*first, i))
+                != std::bit_cast<uint32_t> (statesettings::slotValue (*second, i)))
+                return false;
+        return true;
+    }
+
     void loadState (Instrument& instrument, const InstrumentSetup& setup, const RenderOptions& options)
     {
-        // Zephyrine's blocks were checked as the plug-in checks them before
-        // the render; a plug-in that says it refused one is believed too.
-        if (! instrument.setState (setup.state))
-            throw RenderError ("state file '" + options.stateFile + "' is damaged: the plug-in did not take it");
+        const auto refused = RenderError ("state file '" + options.stateFile + "' is damaged: the plug-in did not take it");
+        if (! setup.names.isZephyrine())
+        {
+            if (! instrument.setState (setup.state))
+                throw refused;
+            return;
+        }
+
+        // Zephyrine's block goes into the envelope its format's host uses,
+        // and what the plug-in hands out afterwards must hold its settings:
+        // a plug-in that ignored the block still has its own.
+        const auto format = instrument.getFormatName();
+        const auto hosted = hoststate::wrap (format, setup.state, instrument.getState());
+        if (hosted.empty() || ! instrument.setState (hosted))
+            throw refused;
+        const auto taken = hoststate::unwrap (format, instrument.getState());
+        if (! taken || ! sameSettings (setup.state, *taken))
+            throw refused;
+    }
+
+    /** The state to save: for Zephyrine its own block, whatever the format. */
+    std::vector<uint8_t> stateToSave (Instrument& instrument, const InstrumentSetup& setup)
+    {
+        auto state = instrument.getState();
+        if (! setup.names.isZephyrine())
+            return state;
+
+        if (auto own = hoststate::unwrap (instrument.getFormatName(), state))
+            state = std::move (*own);
+        // The framework's VST3 plug-ins append data of their own (program,
+        // bypass) to the block: the state file holds the block alone.
+        if (state.size() > 8 && std::equal (state.begin(), state.begin() + 4, "VC2!"))
+        {
+            const size_t length = 10 + (static_cast<size_t> (state[4]) | (static_cast<size_t> (state[5]) << 8) | (static_cast<size_t> (state[6]) << 16) | (static_cast<size_t> (state[7]) << 24));
+            if (length < state.size())
+                state.resize (length);
+        }
+        return state;
     }
 
     /** Where the rendered blocks go: straight into the file, or first to a
@@ -167,7 +220,7 @@ SongReport renderSong (Instrument& instrument, const InstrumentSetup& setup, con
     std::vector<uint8_t> finalState;
     if (savedStateFile)
     {
-        finalState = instrument.getState();
+        finalState = stateToSave (instrument, setup);
         if (finalState.empty())
             throw RenderError ("plug-in '" + setup.name + "' handed out an empty state block");
     }
