@@ -297,7 +297,7 @@ namespace
             (a bit each) take their oscillators' once-a-cycle step. */
         template <class Ops, int groups>
         [[gnu::always_inline]] inline void wrapLanes (LaneRegisters<Ops, groups>& r, LaneState<Ops::width * groups>& s, Voice* const* voices, int count,
-                        int k, int wrapped) noexcept
+                                                      int k, int wrapped) noexcept
         {
             using V = typename Ops::V;
             constexpr int width = Ops::width;
@@ -328,7 +328,7 @@ namespace
             sample completes a pair for the mix. Then the phase moves on. */
         template <class Ops, int groups, bool filtered, bool odd>
         [[gnu::always_inline]] inline void stepLanes (LaneRegisters<Ops, groups>& r, LaneState<Ops::width * groups>& s, Voice* const* voices, int count,
-                        int k) noexcept
+                                                      int k) noexcept
         {
             using V = typename Ops::V;
             using VI = typename Ops::VI;
@@ -385,7 +385,7 @@ namespace
             and filter as if it had rendered alone. */
         template <class Ops, int groups>
         [[gnu::always_inline]] inline void storeAndMix (const LaneRegisters<Ops, groups>& r, LaneState<Ops::width * groups>& s, Voice* const* voices,
-                          int count, float* output) noexcept
+                                                        int count, float* output) noexcept
         {
             constexpr int width = Ops::width;
 
