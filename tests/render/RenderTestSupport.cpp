@@ -8,24 +8,34 @@
 
 namespace rendertest
 {
+    namespace
+    {
+        /** Starts the renderer. With foreignPlugin set, a sanitizer build
+            does not report the leaks of the plug-in (and its host) it loads. */
+        bool startRenderer (juce::ChildProcess& process, const std::vector<std::string>& arguments, bool foreignPlugin)
+        {
+            // The child inherits the environment: switch leak reports off for it alone.
+            const juce::String asanOptions = juce::SystemStats::getEnvironmentVariable ("ASAN_OPTIONS", {});
+            if (foreignPlugin)
+                setenv ("ASAN_OPTIONS", (asanOptions + ":detect_leaks=0").toRawUTF8(), 1);
+
+            juce::StringArray command;
+            command.add (RENDER_PROGRAM);
+            for (const auto& argument : arguments)
+                command.add (juce::String::fromUTF8 (argument.c_str()));
+
+            const bool started = process.start (command, juce::ChildProcess::wantStdOut | juce::ChildProcess::wantStdErr);
+            if (foreignPlugin)
+                setenv ("ASAN_OPTIONS", asanOptions.toRawUTF8(), 1);
+            return started;
+        }
+    }
+
     RunResult runRenderer (const std::vector<std::string>& arguments, bool foreignPlugin)
     {
-        // The child inherits the environment: switch leak reports off for it alone.
-        const juce::String asanOptions = juce::SystemStats::getEnvironmentVariable ("ASAN_OPTIONS", {});
-        if (foreignPlugin)
-            setenv ("ASAN_OPTIONS", (asanOptions + ":detect_leaks=0").toRawUTF8(), 1);
-
-        juce::StringArray command;
-        command.add (RENDER_PROGRAM);
-        for (const auto& argument : arguments)
-            command.add (juce::String::fromUTF8 (argument.c_str()));
-
         RunResult result;
         juce::ChildProcess process;
-        const bool started = process.start (command, juce::ChildProcess::wantStdOut | juce::ChildProcess::wantStdErr);
-        if (foreignPlugin)
-            setenv ("ASAN_OPTIONS", asanOptions.toRawUTF8(), 1);
-        if (! started)
+        if (! startRenderer (process, arguments, foreignPlugin))
             return result;
 
         result.output = process.readAllProcessOutput().toStdString();
@@ -34,17 +44,13 @@ namespace rendertest
         return result;
     }
 
-    RunResult runRendererWithin (const std::vector<std::string>& arguments, int milliseconds, double& elapsedSeconds)
+    RunResult runRendererWithin (const std::vector<std::string>& arguments, int milliseconds, double& elapsedSeconds,
+                                 bool foreignPlugin)
     {
-        juce::StringArray command;
-        command.add (RENDER_PROGRAM);
-        for (const auto& argument : arguments)
-            command.add (juce::String::fromUTF8 (argument.c_str()));
-
         RunResult result;
         juce::ChildProcess process;
         const auto start = juce::Time::getMillisecondCounterHiRes();
-        if (! process.start (command, juce::ChildProcess::wantStdOut | juce::ChildProcess::wantStdErr))
+        if (! startRenderer (process, arguments, foreignPlugin))
             return result;
 
         // What a refusal prints fits in the pipe, so waiting first cannot block the child.

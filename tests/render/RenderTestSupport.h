@@ -24,7 +24,8 @@ namespace rendertest
 
     /** Runs zephyrine-render and gives it this long to finish, then ends it
         (the exit code is then -1). Also tells how long it ran. */
-    RunResult runRendererWithin (const std::vector<std::string>& arguments, int milliseconds, double& elapsedSeconds);
+    RunResult runRendererWithin (const std::vector<std::string>& arguments, int milliseconds, double& elapsedSeconds,
+                                 bool foreignPlugin = false);
 
     struct Wav
     {
