@@ -16,7 +16,6 @@
 #include <bit>
 #include <cmath>
 #include <cstdint>
-#include <type_traits>
 
 namespace
 {
@@ -143,16 +142,19 @@ namespace
             }
         }
 
-        template <class Ops, int groups, bool filtered>
-        void renderLanes (Voice* const* voices, int count, float* output) noexcept
+        /** Which lanes' amplitude envelopes decay (stepped side by side) and
+            which run their own way; the others hold one level. */
+        struct EnvelopeKinds
         {
-            using V = typename Ops::V;
-            using VI = typename Ops::VI;
-            constexpr int width = Ops::width;
-            constexpr int lanes = width * groups;
+            int decaying = 0;
+            int ownWay = 0;
+        };
 
-            LaneState<lanes> s;
-            int decaying = 0, ownWay = 0;
+        /** Gather: each voice's oscillator, filter and envelope into its lane. */
+        template <int lanes>
+        EnvelopeKinds gatherLanes (LaneState<lanes>& s, Voice* const* voices, int count) noexcept
+        {
+            EnvelopeKinds kinds;
 
             for (int j = 0; j < lanes; ++j)
             {
@@ -172,8 +174,8 @@ namespace
                     s.stepBase[j] = 0;
 
                     // A held envelope (sustain) gives one level throughout, and a
-                    // decaying one is stepped in lanes below; any other runs on
-                    // its own, once the held levels are in place.
+                    // decaying one is stepped in lanes; any other runs on its
+                    // own, once the held levels are in place.
                     const Envelope& e = v.getAmpEnvelope();
                     s.heldLevel[j] = 0.0f;
                     if (e.getState() == Envelope::Sustain)
@@ -182,14 +184,14 @@ namespace
                     }
                     else if (e.getState() == Envelope::Decay)
                     {
-                        decaying |= 1 << j;
+                        kinds.decaying |= 1 << j;
                         s.decayLevel[j] = e.getLevel();
                         s.decayRate[j] = e.getDecayRate();
                         s.sustainLevel[j] = e.getSustainLevel();
                     }
                     else
                     {
-                        ownWay |= 1 << j;
+                        kinds.ownWay |= 1 << j;
                     }
                 }
                 else
@@ -202,6 +204,17 @@ namespace
                     s.heldLevel[j] = 0.0f;
                 }
             }
+            return kinds;
+        }
+
+        /** The amplitude envelope's level of every lane for every internal
+            sample of the sub-block, as the voices' own envelopes give them. */
+        template <class Ops, int groups>
+        void envelopeLevels (LaneState<Ops::width * groups>& s, Voice* const* voices, int count, EnvelopeKinds kinds) noexcept
+        {
+            using V = typename Ops::V;
+            constexpr int width = Ops::width;
+            constexpr int lanes = width * groups;
 
             for (int m = 0; m < groups; ++m)
             {
@@ -210,130 +223,179 @@ namespace
                     Ops::store (s.levels[k] + m * width, held);
             }
             for (int j = 0; j < count; ++j)
-                if ((ownWay >> j) & 1)
+                if ((kinds.ownWay >> j) & 1)
                     voices[j]->sourceAmpEnvelope().render (&s.levels[0][j], internalLength, lanes);
-            if (decaying != 0)
-                decayLanes<Ops, groups> (s, decaying, voices);
+            if (kinds.decaying != 0)
+                decayLanes<Ops, groups> (s, kinds.decaying, voices);
+        }
 
-            const float volume = floatrules::clampOr (voices[0]->getParameters().get (ParameterBlock::vol),
-                                                      -gainLimit, gainLimit, 0.0f);
-            const V vol = Ops::set1 (volume);
-            const V halfV = Ops::set1 (0.5f);
-            const V pointFive = Ops::set1 (0.5f);
-            const V tableEnd = Ops::set1 (tableSize);
-            const V halfWay = Ops::set1 (halfSize);
+        /** What the step keeps in vector registers: each lane's phase and
+            increments, its filter, and the first sample of the pair it is
+            making; with the call's constants. The functions that work on it
+            are always inlined: one left out of line would take its address
+            and keep it in memory through the whole loop. */
+        template <class Ops, int groups>
+        struct LaneRegisters
+        {
+            using V = typename Ops::V;
+            static constexpr int width = Ops::width;
 
+            LaneRegisters (const LaneState<width * groups>& s, float volume) noexcept
+                : vol (Ops::set1 (volume)),
+                  half (Ops::set1 (0.5f)),
+                  pointFive (Ops::set1 (0.5f)),
+                  tableEnd (Ops::set1 (tableSize)),
+                  halfWay (Ops::set1 (halfSize))
+            {
+                for (int m = 0; m < groups; ++m)
+                    tables[m] = Ops::tablesOf (s.tables + m * width);
+
+                // The first step of a call uses the first half's increment
+                // wherever the phase stands.
+                for (int m = 0; m < groups; ++m)
+                {
+                    ph[m] = Ops::load (s.phase + m * width);
+                    first[m] = Ops::load (s.first + m * width);
+                    second[m] = Ops::load (s.second + m * width);
+                    increment[m] = first[m];
+                    g[m] = Ops::load (s.coefficient + m * width);
+                    s1[m] = Ops::load (s.state1 + m * width);
+                    s2[m] = Ops::load (s.state2 + m * width);
+                    previous[m] = Ops::set1 (0.0f);
+                }
+            }
+
+            /** The oscillators' run state, for the scalar steps. */
+            [[gnu::always_inline]] void storeOscillators (LaneState<width * groups>& s) const noexcept
+            {
+                for (int m = 0; m < groups; ++m)
+                {
+                    Ops::store (s.phase + m * width, ph[m]);
+                    Ops::store (s.first + m * width, first[m]);
+                    Ops::store (s.second + m * width, second[m]);
+                }
+            }
+
+            /** And back, after them. */
+            [[gnu::always_inline]] void loadOscillators (const LaneState<width * groups>& s) noexcept
+            {
+                for (int m = 0; m < groups; ++m)
+                {
+                    ph[m] = Ops::load (s.phase + m * width);
+                    first[m] = Ops::load (s.first + m * width);
+                    second[m] = Ops::load (s.second + m * width);
+                }
+            }
+
+            const V vol, half, pointFive, tableEnd, halfWay;
             typename Ops::Tables tables[groups];
-            for (int m = 0; m < groups; ++m)
-                tables[m] = Ops::tablesOf (s.tables + m * width);
+            V ph[groups], first[groups], second[groups], increment[groups];
+            V g[groups], s1[groups], s2[groups], previous[groups];
+        };
 
-            // The first step of a call uses the first half's increment wherever
-            // the phase stands.
-            V ph[groups], first[groups], second[groups], increment[groups], g[groups], s1[groups], s2[groups], previous[groups];
-            for (int m = 0; m < groups; ++m)
+        /** The lanes whose phase passed the end of the table at sample k
+            (a bit each) take their oscillators' once-a-cycle step. */
+        template <class Ops, int groups>
+        [[gnu::always_inline]] inline void wrapLanes (LaneRegisters<Ops, groups>& r, LaneState<Ops::width * groups>& s, Voice* const* voices, int count,
+                                                      int k, int wrapped) noexcept
+        {
+            using V = typename Ops::V;
+            constexpr int width = Ops::width;
+            constexpr int lanes = width * groups;
+
+            r.storeOscillators (s);
+            for (int j = 0; j < lanes; ++j)
             {
-                ph[m] = Ops::load (s.phase + m * width);
-                first[m] = Ops::load (s.first + m * width);
-                second[m] = Ops::load (s.second + m * width);
-                increment[m] = first[m];
-                g[m] = Ops::load (s.coefficient + m * width);
-                s1[m] = Ops::load (s.state1 + m * width);
-                s2[m] = Ops::load (s.state2 + m * width);
-                previous[m] = Ops::set1 (0.0f);
+                const bool lane = j < count && ((wrapped >> j) & 1) != 0;
+                s.wrapMask[j] = lane ? allOnes : 0.0f;
+                if (lane)
+                    wrapLane (s, *voices[j], j, k);
             }
-
-            // One internal sample of every lane; odd samples complete a pair.
-            auto step = [&] (const int k, auto odd) noexcept {
-                int wrapped = 0;
-
-                for (int m = 0; m < groups; ++m)
-                {
-                    const V p = ph[m];
-
-                    // Linear interpolation between table points.
-                    const VI index = Ops::roundToInt (Ops::sub (p, pointFive));
-                    const V fraction = Ops::sub (p, Ops::toFloat (index));
-                    V wave, slope;
-                    Ops::lookup (tables[m], index, wave, slope);
-                    V x = Ops::add (Ops::mul (fraction, slope), wave);
-
-                    const V level = Ops::load (s.levels[k] + m * width);
-                    x = Ops::mul (x, Ops::mul (level, level));
-
-                    if constexpr (filtered)
-                    {
-                        s1[m] = Ops::add (s1[m], Ops::mul (Ops::sub (x, s1[m]), g[m]));
-                        s2[m] = Ops::add (s2[m], Ops::mul (Ops::sub (s1[m], s2[m]), g[m]));
-                        x = s2[m];
-                    }
-
-                    // Back to the host rate: each pair averaged, scaled by the volume.
-                    if constexpr (! decltype (odd)::value)
-                        previous[m] = x;
-                    else
-                        Ops::store (s.mix[k >> 1] + m * width,
-                                    Ops::mul (Ops::mul (Ops::add (previous[m], x), vol), halfV));
-
-                    ph[m] = Ops::add (p, increment[m]);
-                    wrapped |= Ops::signs (Ops::atLeast (ph[m], tableEnd)) << (m * width);
-                }
-
-                // From the second half on a lane steps with the second half's
-                // increment, until it wraps. A lane switches once per cycle, so
-                // this is a branch rather than a select in every step.
-                for (int m = 0; m < groups; ++m)
-                {
-                    const V switching = Ops::atLeast (ph[m], halfWay);
-                    if (Ops::signs (Ops::andNot (Ops::equal (increment[m], second[m]), switching)) != 0)
-                        increment[m] = Ops::select (switching, second[m], increment[m]);
-                }
-
-                if (wrapped != 0)
-                {
-                    for (int m = 0; m < groups; ++m)
-                    {
-                        Ops::store (s.phase + m * width, ph[m]);
-                        Ops::store (s.first + m * width, first[m]);
-                        Ops::store (s.second + m * width, second[m]);
-                    }
-                    for (int j = 0; j < lanes; ++j)
-                    {
-                        const bool lane = j < count && ((wrapped >> j) & 1) != 0;
-                        s.wrapMask[j] = lane ? allOnes : 0.0f;
-                        if (lane)
-                            wrapLane (s, *voices[j], j, k);
-                    }
-                    for (int m = 0; m < groups; ++m)
-                    {
-                        ph[m] = Ops::load (s.phase + m * width);
-                        first[m] = Ops::load (s.first + m * width);
-                        second[m] = Ops::load (s.second + m * width);
-
-                        // A wrapped lane starts its cycle on the first half's
-                        // increment, or the second's if it wrapped into it.
-                        const V fresh = Ops::load (s.wrapMask + m * width);
-                        const V after = Ops::select (Ops::atLeast (ph[m], halfWay), second[m], first[m]);
-                        increment[m] = Ops::select (fresh, after, increment[m]);
-                    }
-                }
-            };
-
-            for (int k = 0; k < internalLength; k += 2)
-            {
-                step (k, std::false_type {});
-                step (k + 1, std::true_type {});
-            }
+            r.loadOscillators (s);
 
             for (int m = 0; m < groups; ++m)
             {
-                Ops::store (s.phase + m * width, ph[m]);
-                Ops::store (s.first + m * width, first[m]);
-                Ops::store (s.second + m * width, second[m]);
-                Ops::store (s.state1 + m * width, s1[m]);
-                Ops::store (s.state2 + m * width, s2[m]);
+                // A wrapped lane starts its cycle on the first half's
+                // increment, or the second's if it wrapped into it.
+                const V fresh = Ops::load (s.wrapMask + m * width);
+                const V after = Ops::select (Ops::atLeast (r.ph[m], r.halfWay), r.second[m], r.first[m]);
+                r.increment[m] = Ops::select (fresh, after, r.increment[m]);
+            }
+        }
+
+        /** Step: internal sample k of every lane, as Voice::render makes it:
+            the table lookup, the amplitude envelope, the filter; an odd
+            sample completes a pair for the mix. Then the phase moves on. */
+        template <class Ops, int groups, bool filtered, bool odd>
+        [[gnu::always_inline]] inline void stepLanes (LaneRegisters<Ops, groups>& r, LaneState<Ops::width * groups>& s, Voice* const* voices, int count,
+                                                      int k) noexcept
+        {
+            using V = typename Ops::V;
+            using VI = typename Ops::VI;
+            constexpr int width = Ops::width;
+
+            int wrapped = 0;
+            for (int m = 0; m < groups; ++m)
+            {
+                const V p = r.ph[m];
+
+                // Linear interpolation between table points.
+                const VI index = Ops::roundToInt (Ops::sub (p, r.pointFive));
+                const V fraction = Ops::sub (p, Ops::toFloat (index));
+                V wave, slope;
+                Ops::lookup (r.tables[m], index, wave, slope);
+                V x = Ops::add (Ops::mul (fraction, slope), wave);
+
+                const V level = Ops::load (s.levels[k] + m * width);
+                x = Ops::mul (x, Ops::mul (level, level));
+
+                if constexpr (filtered)
+                {
+                    r.s1[m] = Ops::add (r.s1[m], Ops::mul (Ops::sub (x, r.s1[m]), r.g[m]));
+                    r.s2[m] = Ops::add (r.s2[m], Ops::mul (Ops::sub (r.s1[m], r.s2[m]), r.g[m]));
+                    x = r.s2[m];
+                }
+
+                // Back to the host rate: each pair averaged, scaled by the volume.
+                if constexpr (! odd)
+                    r.previous[m] = x;
+                else
+                    Ops::store (s.mix[k >> 1] + m * width, Ops::mul (Ops::mul (Ops::add (r.previous[m], x), r.vol), r.half));
+
+                r.ph[m] = Ops::add (p, r.increment[m]);
+                wrapped |= Ops::signs (Ops::atLeast (r.ph[m], r.tableEnd)) << (m * width);
             }
 
-            // The mix, in the order the voices were given.
+            // From the second half on a lane steps with the second half's
+            // increment, until it wraps. A lane switches once per cycle, so
+            // this is a branch rather than a select in every step.
+            for (int m = 0; m < groups; ++m)
+            {
+                const V switching = Ops::atLeast (r.ph[m], r.halfWay);
+                if (Ops::signs (Ops::andNot (Ops::equal (r.increment[m], r.second[m]), switching)) != 0)
+                    r.increment[m] = Ops::select (switching, r.second[m], r.increment[m]);
+            }
+
+            if (wrapped != 0)
+                wrapLanes (r, s, voices, count, k, wrapped);
+        }
+
+        /** Store and mix: the lanes' sound added to the output in the order
+            the voices were given, and each voice handed back its oscillator
+            and filter as if it had rendered alone. */
+        template <class Ops, int groups>
+        [[gnu::always_inline]] inline void storeAndMix (const LaneRegisters<Ops, groups>& r, LaneState<Ops::width * groups>& s, Voice* const* voices,
+                                                        int count, float* output) noexcept
+        {
+            constexpr int width = Ops::width;
+
+            r.storeOscillators (s);
+            for (int m = 0; m < groups; ++m)
+            {
+                Ops::store (s.state1 + m * width, r.s1[m]);
+                Ops::store (s.state2 + m * width, r.s2[m]);
+            }
+
             for (int k = 0; k < subBlockLength; ++k)
             {
                 float sum = output[k];
@@ -350,6 +412,27 @@ namespace
                                                   s.counterBase[j] + (internalLength - s.stepBase[j]));
                 v.finishSideBySide (s.state1[j], s.state2[j]);
             }
+        }
+
+        /** One sub-block of count voices (at most width x groups), added to
+            output: gather, step every internal sample, store and mix. */
+        template <class Ops, int groups, bool filtered>
+        void renderLanes (Voice* const* voices, int count, float* output) noexcept
+        {
+            LaneState<Ops::width * groups> s;
+            envelopeLevels<Ops, groups> (s, voices, count, gatherLanes (s, voices, count));
+
+            const float volume = floatrules::clampOr (voices[0]->getParameters().get (ParameterBlock::vol),
+                                                      -gainLimit, gainLimit, 0.0f);
+            LaneRegisters<Ops, groups> r (s, volume);
+
+            for (int k = 0; k < internalLength; k += 2)
+            {
+                stepLanes<Ops, groups, filtered, false> (r, s, voices, count, k);
+                stepLanes<Ops, groups, filtered, true> (r, s, voices, count, k + 1);
+            }
+
+            storeAndMix (r, s, voices, count, output);
         }
 
         /** Picks the number of vector groups for count voices. */

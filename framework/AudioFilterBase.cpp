@@ -3,6 +3,7 @@
 #include "AudioFilterBase.h"
 
 #include "AudioFilterEditor.h"
+#include "StateBlock.h"
 
 AudioFilterBase::~AudioFilterBase()
 {
@@ -90,4 +91,14 @@ void AudioFilterBase::setPlayConfigDetails (int numInputs, int numOutputs) noexc
 {
     numInputChannels.store (juce::jmax (0, numInputs));
     numOutputChannels.store (juce::jmax (0, numOutputs));
+}
+
+void AudioFilterBase::xmlToStateBlock (const juce::XmlElement& xml, juce::MemoryBlock& destination)
+{
+    stateblock::write (xml, destination);
+}
+
+std::unique_ptr<juce::XmlElement> AudioFilterBase::stateBlockToXml (const void* data, int sizeInBytes)
+{
+    return stateblock::read (data, sizeInBytes);
 }

@@ -1,6 +1,6 @@
 // Zephyrine — a small software synthesizer plug-in.
 // Copyright (C) 2026 the Zephyrine developers. GPL-3.0-or-later.
-#include "AudioFilterBase.h"
+#include "StateBlock.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -10,7 +10,8 @@
 
 // The state block: the magic "VC2!", the text length as an unsigned 32-bit
 // little-endian number, the element as one line of text, a zero byte and a
-// pad byte. Nothing else in the program knows this layout.
+// pad byte. Nothing else in the program knows this layout. The renderer
+// builds this file too, so that it refuses exactly what the plug-in refuses.
 
 namespace
 {
@@ -86,7 +87,7 @@ namespace
     }
 }
 
-void AudioFilterBase::xmlToStateBlock (const juce::XmlElement& xml, juce::MemoryBlock& destination)
+void stateblock::write (const juce::XmlElement& xml, juce::MemoryBlock& destination)
 {
     const auto text = xml.toString (juce::XmlElement::TextFormat().singleLine().withoutHeader());
     const auto length = text.getNumBytesAsUTF8();
@@ -102,7 +103,7 @@ void AudioFilterBase::xmlToStateBlock (const juce::XmlElement& xml, juce::Memory
     bytes[headerSize + length + 1] = 0;   // pad
 }
 
-std::unique_ptr<juce::XmlElement> AudioFilterBase::stateBlockToXml (const void* data, int sizeInBytes)
+std::unique_ptr<juce::XmlElement> stateblock::read (const void* data, int sizeInBytes)
 {
     if (data == nullptr || sizeInBytes <= (int) headerSize)
         return {};

@@ -9,7 +9,11 @@
 // (refused). A refused block must not silence a sounding note either: a
 // third processor that was never handed the block must play on identically.
 // An accepted one must survive a save, a load into a fresh processor and a
-// second save unchanged, byte for byte and bit for bit.
+// second save unchanged, byte for byte and bit for bit. The renderer checks
+// a state file before it hands it over: it must refuse exactly the blocks
+// the processor refuses.
+#include "RenderError.h"
+#include "StateFile.h"
 #include "plugin/JuceFilter.h"
 
 #include <array>
@@ -18,6 +22,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <vector>
 
 namespace
 {
@@ -98,8 +103,20 @@ extern "C" int LLVMFuzzerTestOneInput (const std::uint8_t* data, std::size_t siz
 
     const auto freshAfter = slotsOf (fresh);
     const auto otherAfter = slotsOf (other);
+    const bool refused = freshAfter == freshBefore && otherAfter == otherBefore;
 
-    if (freshAfter == freshBefore && otherAfter == otherBefore)
+    bool rendererRefused = false;
+    try
+    {
+        checkStateBlock (std::vector<std::uint8_t> (data, data + length), "fuzz");
+    }
+    catch (const RenderError&)
+    {
+        rendererRefused = true;
+    }
+    check (rendererRefused == refused, "the renderer's check and the processor disagree");
+
+    if (refused)
     {
         // Refused: nothing changed, and the note plays on as if unheard.
         check (sameSound (play (other, false), play (witness, false)), "a refused block silenced a note");

@@ -34,4 +34,20 @@ namespace hostparameters
     inline constexpr const char* waveShapeNames[] { "Sin", "Saw1", "Saw2", "Tri", "Sqr" };
     inline constexpr const char* octaveNames[] { "-1", "0", "+1" };
     inline constexpr const char* arpNames[] { "Off", "1", "2" };
+
+    /** The names by which songs' text events and the renderer's command line
+        call the slots ("Zephyrine: Wave1=Tri"), the same for every format.
+        They are kept in files, so never renamed. Indexed by slot. */
+    extern const std::array<const char*, count> songNames;
+
+    /** The nearest of the steps (0 .. steps - 1) of a 0..1 host value; NaN
+        counts as the lowest. */
+    int nearestStep (float hostValue, int steps) noexcept;
+
+    /** The slot value a host value stands for. */
+    float slotValueFor (Kind kind, float hostValue) noexcept;
+
+    /** The host value (0..1) that shows a slot value: for the stepped kinds
+        the step the engine plays, beyond the ends the nearer end. */
+    float hostValueFor (Kind kind, float slotValue) noexcept;
 }

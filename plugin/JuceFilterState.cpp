@@ -3,31 +3,15 @@
 #include "JuceFilter.h"
 
 #include "ParameterInfo.h"
-#include "StateNumber.h"
+#include "StateSettings.h"
 #include "engine/ParameterBlock.h"
 #include "engine/VoiceManager.h"
 
 #include <array>
 
-namespace
-{
-    const char* const settingsTag = "t_SETTINGS";
-
-    // Attribute names are the slot numbers. Digits have no letter case, so
-    // the exact lookup is also the one that ignores case, and it stays
-    // linear however many attributes a hostile element carries.
-    float readSlot (const juce::XmlElement& xml, int index)
-    {
-        const auto name = juce::String (index);
-        if (! xml.hasAttribute (name))
-            return 0.0f;
-        return statenumber::narrow (statenumber::read (xml.getStringAttribute (name).toRawUTF8()));
-    }
-}
-
 void JuceFilter::saveState (juce::MemoryBlock& destination)
 {
-    juce::XmlElement xml (settingsTag);
+    juce::XmlElement xml (statesettings::tagName);
 
     for (int i = 0; i < ParameterBlock::slotCount; ++i)
         xml.setAttribute (juce::String (i), parameterinfo::valueText (parameters->get (i)));
@@ -39,13 +23,13 @@ void JuceFilter::loadState (const void* data, int sizeInBytes)
 {
     // Parsing happens outside the lock; only the stores and the voices'
     // updates need it.
-    const auto xml = stateBlockToXml (data, sizeInBytes);
+    const auto xml = statesettings::read (data, sizeInBytes);
 
-    if (xml != nullptr && xml->getTagName().equalsIgnoreCase (settingsTag))
+    if (xml != nullptr)
     {
         std::array<float, ParameterBlock::slotCount> values {};
         for (int i = 0; i < ParameterBlock::slotCount; ++i)
-            values[(size_t) i] = readSlot (*xml, i);
+            values[(size_t) i] = statesettings::slotValue (*xml, i);
 
         const juce::ScopedLock sl (callbackLock);
         voiceManager->stopAll();

@@ -25,13 +25,6 @@ namespace
         return 0;
     }
 
-    // The nearest step of a 0..1 host value; NaN counts as the lowest.
-    int nearestStep (float hostValue, int steps) noexcept
-    {
-        const float v = floatrules::clampOr (hostValue, 0.0f, 1.0f, 0.0f);
-        return (int) std::lround (v * (float) (steps - 1));
-    }
-
     const char* const* stepNames (Kind kind, int slot) noexcept
     {
         if (kind == Kind::waveShape)
@@ -53,36 +46,12 @@ SlotParameter::SlotParameter (AudioFilterBase& processorToView, int slotIndex)
 
 float SlotParameter::slotValueFor (Kind k, float hostValue) noexcept
 {
-    switch (k)
-    {
-        case Kind::threeSteps: return (float) nearestStep (hostValue, 3) * 0.5f;
-        case Kind::waveShape: return (float) (1 + nearestStep (hostValue, 5));
-        case Kind::toggle: return (float) nearestStep (hostValue, 2);
-        case Kind::continuous: break;
-    }
-    return floatrules::clampOr (hostValue, 0.0f, 1.0f, 0.0f);
+    return hostparameters::slotValueFor (k, hostValue);
 }
 
 float SlotParameter::hostValueFor (Kind k, float slotValue) noexcept
 {
-    switch (k)
-    {
-        case Kind::threeSteps:
-            // The engine plays the step trunc(2 x value); beyond the ends it
-            // is shown as the nearer end.
-            return (float) juce::jlimit (0, 2, floatrules::truncateToInt (slotValue * 2.0f)) * 0.5f;
-
-        case Kind::waveShape:
-            // An id outside 1..5 changes no shape; it is shown as the nearer end.
-            return (float) (juce::jlimit (1, 5, floatrules::truncateToInt (slotValue)) - 1) * 0.25f;
-
-        case Kind::toggle:
-            return floatrules::isSwitchOn (slotValue) ? 1.0f : 0.0f;
-
-        case Kind::continuous:
-            break;
-    }
-    return floatrules::clampOr (slotValue, 0.0f, 1.0f, 0.0f);
+    return hostparameters::hostValueFor (k, slotValue);
 }
 
 float SlotParameter::getValue() const
@@ -116,7 +85,7 @@ juce::String SlotParameter::getText (float normalisedValue, int maximumLength) c
     if (kind == Kind::toggle)
         text = slotValueFor (kind, normalisedValue) != 0.0f ? "On" : "Off";
     else if (const auto* names = stepNames (kind, slot))
-        text = names[nearestStep (normalisedValue, stepCount (kind))];
+        text = names[hostparameters::nearestStep (normalisedValue, stepCount (kind))];
     else
         text = parametertext::describe (slot, slotValueFor (kind, normalisedValue));
 

@@ -84,7 +84,7 @@ TEST (RenderBadInput, FailsCleanlyNamingTheProblem)
         { "missing value", { "@note.mid", "-o" }, "-o needs a value", 2 },
         { "bad sample rate", { "@note.mid", "-r", "0" }, "--sample-rate must lie between", 2 },
         { "bad block size", { "@note.mid", "-b", "1.5" }, "--block-size needs a whole number", 2 },
-        { "bad format", { "@note.mid", "--format", "mp3" }, "--format must be wav, flac", 2 },
+        { "bad format", { "@note.mid", "--format", "mp3" }, "--format must be wav or flac", 2 },
         { "no MIDI file", { "-o", "@kept.wav" }, "no MIDI file given", 2 },
         { "unknown preset", { "@note.mid", "-o", "@kept.wav", "--preset", "Glas Pad" }, "did you mean 'Glass Pad'", 2 },
         { "preset and state", { "@note.mid", "-o", "@kept.wav", "--preset", "Harp", "--state", "@empty.state" }, "give one of them", 2 },

@@ -114,4 +114,37 @@ TEST (RenderOtherInstrument, OurVst3AndLv2BuildsSoundLikeTheVst2Library)
     EXPECT_TRUE (vst2->left == vst3->left && vst2->right == vst3->right);
     EXPECT_TRUE (vst2->left == lv2->left && vst2->right == lv2->right);
 }
+
+TEST (RenderOtherInstrument, DemoSongSoundsTheSameThroughEveryBuild)
+{
+    // The song's text events and --set use Zephyrine's own names and values
+    // (Wave1=Sqr, Amp.R, Arp=0.5); each format must understand them alike.
+    TempFolder folder;
+    std::vector<std::vector<float>> renders;
+    for (auto [format, plugin] : zephyrineBuilds())
+    {
+        if (format == "LV2")
+        {
+            // A bundle among other files, none of which the LV2 host should look at.
+            const auto beside = folder.file ("plugins");
+            ASSERT_TRUE (beside.getChildFile ("empty folder").createDirectory());
+            ASSERT_TRUE (beside.getChildFile ("notes.txt").replaceWithText ("not a bundle"));
+            ASSERT_TRUE (juce::File (plugin).createSymbolicLink (beside.getChildFile ("Zephyrine.lv2"), false));
+            plugin = beside.getChildFile ("Zephyrine.lv2").getFullPathName().toStdString();
+        }
+        const auto out = folder.path (format + ".wav");
+        const auto run = runRenderer ({ demoSong(), "-o", out, "--plugin", plugin, "--float", "--set", "Wave2=Saw1",
+                                        "--set", "Amp.R=0.3", "--tail-max", "2" },
+                                      true);
+        ASSERT_EQ (run.exitCode, 0) << format << ": " << run.output;
+        EXPECT_FALSE (contains (run.output, "lilv")) << format << ": " << run.output;
+        const auto wav = readWav (juce::File (out));
+        ASSERT_TRUE (wav) << format;
+        renders.push_back (wav->left);
+    }
+    ASSERT_EQ (renders.size(), 3u);
+    ASSERT_GT (renders[0].size(), 44100u * 20);
+    EXPECT_TRUE (renders[0] == renders[1]) << "VST3";
+    EXPECT_TRUE (renders[0] == renders[2]) << "LV2";
+}
 #endif

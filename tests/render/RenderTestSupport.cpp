@@ -8,29 +8,58 @@
 
 namespace rendertest
 {
+    namespace
+    {
+        /** Starts the renderer. With foreignPlugin set, a sanitizer build
+            does not report the leaks of the plug-in (and its host) it loads. */
+        bool startRenderer (juce::ChildProcess& process, const std::vector<std::string>& arguments, bool foreignPlugin)
+        {
+            // The child inherits the environment: switch leak reports off for it alone.
+            const juce::String asanOptions = juce::SystemStats::getEnvironmentVariable ("ASAN_OPTIONS", {});
+            if (foreignPlugin)
+                setenv ("ASAN_OPTIONS", (asanOptions + ":detect_leaks=0").toRawUTF8(), 1);
+
+            juce::StringArray command;
+            command.add (RENDER_PROGRAM);
+            for (const auto& argument : arguments)
+                command.add (juce::String::fromUTF8 (argument.c_str()));
+
+            const bool started = process.start (command, juce::ChildProcess::wantStdOut | juce::ChildProcess::wantStdErr);
+            if (foreignPlugin)
+                setenv ("ASAN_OPTIONS", asanOptions.toRawUTF8(), 1);
+            return started;
+        }
+    }
+
     RunResult runRenderer (const std::vector<std::string>& arguments, bool foreignPlugin)
     {
-        // The child inherits the environment: switch leak reports off for it alone.
-        const juce::String asanOptions = juce::SystemStats::getEnvironmentVariable ("ASAN_OPTIONS", {});
-        if (foreignPlugin)
-            setenv ("ASAN_OPTIONS", (asanOptions + ":detect_leaks=0").toRawUTF8(), 1);
-
-        juce::StringArray command;
-        command.add (RENDER_PROGRAM);
-        for (const auto& argument : arguments)
-            command.add (juce::String::fromUTF8 (argument.c_str()));
-
         RunResult result;
         juce::ChildProcess process;
-        const bool started = process.start (command, juce::ChildProcess::wantStdOut | juce::ChildProcess::wantStdErr);
-        if (foreignPlugin)
-            setenv ("ASAN_OPTIONS", asanOptions.toRawUTF8(), 1);
-        if (! started)
+        if (! startRenderer (process, arguments, foreignPlugin))
             return result;
 
         result.output = process.readAllProcessOutput().toStdString();
         process.waitForProcessToFinish (60000);
         result.exitCode = static_cast<int> (process.getExitCode());
+        return result;
+    }
+
+    RunResult runRendererWithin (const std::vector<std::string>& arguments, int milliseconds, double& elapsedSeconds,
+                                 bool foreignPlugin)
+    {
+        RunResult result;
+        juce::ChildProcess process;
+        const auto start = juce::Time::getMillisecondCounterHiRes();
+        if (! startRenderer (process, arguments, foreignPlugin))
+            return result;
+
+        // What a refusal prints fits in the pipe, so waiting first cannot block the child.
+        const bool finished = process.waitForProcessToFinish (milliseconds);
+        elapsedSeconds = (juce::Time::getMillisecondCounterHiRes() - start) / 1000.0;
+        if (! finished)
+            process.kill();
+        result.output = process.readAllProcessOutput().toStdString();
+        result.exitCode = finished ? static_cast<int> (process.getExitCode()) : -1;
         return result;
     }
 
@@ -102,6 +131,19 @@ namespace rendertest
     {
         const juce::File plugin (ZEPHYRINE_PLUGIN);
         return plugin.existsAsFile() ? plugin.getFullPathName().toStdString() : std::string();
+    }
+
+    std::vector<std::pair<std::string, std::string>> zephyrineBuilds()
+    {
+        std::vector<std::pair<std::string, std::string>> builds;
+        if (! zephyrinePlugin().empty())
+            builds.emplace_back ("VST 2", zephyrinePlugin());
+#if defined(ZEPHYRINE_VST3_BUNDLE) && defined(ZEPHYRINE_LV2_BUNDLE)
+        for (const auto& [format, bundle] : { std::pair ("VST3", ZEPHYRINE_VST3_BUNDLE), std::pair ("LV2", ZEPHYRINE_LV2_BUNDLE) })
+            if (juce::File (bundle).isDirectory())
+                builds.emplace_back (format, juce::File (bundle).getFullPathName().toStdString());
+#endif
+        return builds;
     }
 
     std::string probePlugin (const char* variant)

@@ -22,6 +22,11 @@ namespace rendertest
         other maker's plug-in it loads. */
     RunResult runRenderer (const std::vector<std::string>& arguments, bool foreignPlugin = false);
 
+    /** Runs zephyrine-render and gives it this long to finish, then ends it
+        (the exit code is then -1). Also tells how long it ran. */
+    RunResult runRendererWithin (const std::vector<std::string>& arguments, int milliseconds, double& elapsedSeconds,
+                                 bool foreignPlugin = false);
+
     struct Wav
     {
         double sampleRate = 0.0;
@@ -53,6 +58,10 @@ namespace rendertest
     std::string writeSingleNote (const TempFolder& folder, const std::string& name = "note.mid");
 
     std::string zephyrinePlugin();   // empty when it is not built
+
+    /** Each build of Zephyrine that is there: the VST 2 library, and the
+        VST3 and LV2 bundles when the formats are built; with its format name. */
+    std::vector<std::pair<std::string, std::string>> zephyrineBuilds();
     std::string probePlugin (const char* variant = "ProbeSynth");
     std::string amsynthPlugin();   // empty when it is not installed
     std::string demoSong();

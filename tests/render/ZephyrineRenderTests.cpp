@@ -156,6 +156,74 @@ TEST (RenderZephyrine, PresetsAreTheFactorySoundFiles)
         EXPECT_TRUE (contains (list.output, name)) << list.output;
 }
 
+TEST (RenderZephyrine, EveryBuildTakesTheSameStateFiles)
+{
+    REQUIRE_ZEPHYRINE();
+    TempFolder folder;
+    const auto midi = writeSingleNote (folder);
+    const auto patch = folder.path ("patch.vc2");
+    ASSERT_TRUE (renderZephyrine (folder, midi, "patch.wav", { "--set", "Wave1=Tri", "--set", "Amp.A=0.05", "--save-state", patch }));
+    juce::MemoryBlock saved;
+    ASSERT_TRUE (folder.file ("patch.vc2").loadFileAsData (saved));
+
+    std::optional<Wav> first;
+    for (const auto& [format, plugin] : zephyrineBuilds())
+    {
+        const auto out = folder.path (format + ".wav"), resaved = folder.path (format + ".vc2");
+        const auto run = runRenderer ({ midi, "-o", out, "--float", "--plugin", plugin, "--state", patch, "--save-state", resaved }, true);
+        ASSERT_EQ (run.exitCode, 0) << format << ": " << run.output;
+        const auto wav = readWav (juce::File (out));
+        ASSERT_TRUE (wav) << format;
+        if (! first)
+            first = wav;
+        EXPECT_TRUE (wav->left == first->left) << format;
+
+        // Each build saves the plug-in's own block, not its host's envelope.
+        juce::MemoryBlock again;
+        ASSERT_TRUE (juce::File (resaved).loadFileAsData (again));
+        EXPECT_TRUE (again == saved) << format;
+    }
+}
+
+TEST (RenderZephyrine, EveryBuildRefusesWhatThePluginRefusesPromptly)
+{
+    REQUIRE_ZEPHYRINE();
+    TempFolder folder;
+    const auto midi = writeSingleNote (folder);
+
+    folder.file ("bad.vc2").replaceWithText ("not a state block");
+    // Text after a processing instruction inside the element: the framework's
+    // XML parser never returns from it.
+    static const char instruction[] = "VC2!\x1f\0\0\0<t_SETTINGS><?a?>b</t_SETTINGS>\0\0";
+    static_assert (sizeof (instruction) - 1 == 41);
+    folder.file ("instruction.vc2").replaceWithData (instruction, sizeof (instruction) - 1);
+    // Well formed, but not the plug-in's element: every build ignores it.
+    static const char foreign[] = "VC2!\x0b\0\0\0<settings/>\0\0";
+    folder.file ("foreign.vc2").replaceWithData (foreign, sizeof (foreign) - 1);
+
+    for (const auto& [format, plugin] : zephyrineBuilds())
+    {
+        auto run = [&, plugin = plugin, hosted = format != "VST 2"] (const char* file, double& seconds) {
+            return runRendererWithin ({ midi, "-o", folder.path ("x.wav"), "--plugin", plugin, "--state", folder.path (file) },
+                                      30000, seconds, hosted);
+        };
+        // The time the program takes to start and load the plug-in.
+        double baseline = 0.0;
+        const auto bad = run ("bad.vc2", baseline);
+        EXPECT_EQ (bad.exitCode, 1) << format << ": " << bad.output;
+
+        for (const char* file : { "instruction.vc2", "foreign.vc2" })
+        {
+            double seconds = 0.0;
+            const auto refused = run (file, seconds);
+            EXPECT_EQ (refused.exitCode, 1) << format << ", " << file << ": " << refused.output;
+            EXPECT_TRUE (contains (refused.output, "is damaged")) << format << ", " << file << ": " << refused.output;
+            EXPECT_LT (seconds, baseline + 1.0) << format << ", " << file;
+            EXPECT_FALSE (folder.file ("x.wav").exists());
+        }
+    }
+}
+
 TEST (RenderZephyrine, ParameterChangesInTheSongTakeEffect)
 {
     REQUIRE_ZEPHYRINE();

@@ -2,11 +2,16 @@
 // Copyright (C) 2026 the Zephyrine developers. GPL-3.0-or-later.
 #include "HostedInstrument.h"
 
+#include "Lv2Bundle.h"
 #include "RenderError.h"
 
 #include <juce_audio_processors/juce_audio_processors.h>
 
+#include <climits>
+#include <cstdlib>
 #include <algorithm>
+#include <map>
+#include <vector>
 
 namespace
 {
@@ -151,6 +156,86 @@ namespace
                 return format;
         return nullptr;
     }
+
+    /** A folder that holds nothing but a link to one bundle, for as long as
+        the program runs: the plug-in may read its bundle after loading. */
+    class BundleFolder
+    {
+    public:
+        explicit BundleFolder (const juce::File& bundle)
+            : folder (juce::File::getSpecialLocation (juce::File::tempDirectory)
+                          .getNonexistentChildFile ("zephyrine-render-lv2-", {}, false))
+        {
+            if (! folder.createDirectory() || ! bundle.createSymbolicLink (folder.getChildFile (bundle.getFileName()), false))
+                throw RenderError ("cannot make a temporary folder for the LV2 bundle '"
+                                   + bundle.getFullPathName().toStdString() + "' in " + folder.getParentDirectory().getFullPathName().toStdString());
+        }
+
+        ~BundleFolder() { folder.deleteRecursively (false); }
+
+        const juce::File& get() const noexcept { return folder; }
+
+    private:
+        juce::File folder;
+        JUCE_DECLARE_NON_COPYABLE (BundleFolder)
+    };
+
+    std::string realPath (const juce::File& file)
+    {
+        char resolved[PATH_MAX];
+        return ::realpath (file.getFullPathName().toRawUTF8(), resolved) != nullptr ? std::string (resolved) : std::string();
+    }
+
+    /** Whether the bundle is one that the format found in its usual folders
+        when it started (directly or through a link there). */
+    bool inUsualFolders (juce::AudioPluginFormat& format, const juce::File& bundle)
+    {
+        const auto path = realPath (bundle);
+        const auto usual = format.getDefaultLocationsToSearch();
+        for (int i = 0; i < usual.getNumPaths(); ++i)
+            if (realPath (usual[i].getChildFile (bundle.getFileName())) == path)
+                return true;
+        return false;
+    }
+
+    /** The URIs of the plug-ins in an LV2 bundle folder, made known to the
+        format. Its own discovery loads every entry of a folder on its search
+        path as a bundle and complains of each one that is not (a bundle's
+        neighbours), so it is shown a folder holding this bundle alone, once:
+        a second search would load the bundle again. */
+    juce::StringArray urisInBundle (juce::AudioPluginFormat& format, const std::string& bundlePath)
+    {
+        static std::map<std::string, juce::StringArray> searched;
+        static std::vector<std::unique_ptr<BundleFolder>> folders;
+
+        const juce::File bundle (juce::String::fromUTF8 (bundlePath.c_str()));
+        const auto key = realPath (bundle);
+        if (const auto known = searched.find (key); known != searched.end())
+            return known->second;
+
+        juce::StringArray uris;
+        for (const auto& uri : lv2PluginUris (key))
+            uris.add (juce::String::fromUTF8 (uri.c_str()));
+        if (uris.isEmpty())
+            throw RenderError ("plug-in '" + bundlePath + "': its manifest.ttl declares no LV2 plug-in");
+
+        if (! inUsualFolders (format, bundle))
+        {
+            // The format knows one plug-in for each URI, the first it finds.
+            for (const auto& uri : uris)
+            {
+                juce::OwnedArray<juce::PluginDescription> elsewhere;
+                format.findAllTypesForFile (elsewhere, uri);
+                if (! elsewhere.isEmpty())
+                    throw RenderError ("plug-in '" + bundlePath + "' cannot be loaded from there: another bundle in "
+                                       + format.getDefaultLocationsToSearch().toString().toStdString() + " holds <"
+                                       + uri.toStdString() + "> and takes its place. Give the URI to use that one");
+            }
+            folders.push_back (std::make_unique<BundleFolder> (bundle));
+            format.searchPathsForPlugins (juce::FileSearchPath (folders.back()->get().getFullPathName()), false, false);
+        }
+        return searched[key] = uris;
+    }
 }
 
 std::unique_ptr<Instrument> loadHostedInstrument (bool lv2, const std::string& identifier, const std::string& bundle)
@@ -161,28 +246,29 @@ std::unique_ptr<Instrument> loadHostedInstrument (bool lv2, const std::string& i
         throw RenderError ("this build cannot host " + formatName.toStdString() + " plug-ins");
 
     juce::OwnedArray<juce::PluginDescription> found;
-    format->findAllTypesForFile (found, juce::String::fromUTF8 (identifier.c_str()));
-
-    // A bundle outside the usual folders is made known by searching its folder.
-    if (found.isEmpty() && lv2 && ! bundle.empty())
+    if (lv2 && ! bundle.empty())
     {
-        format->searchPathsForPlugins (juce::FileSearchPath (juce::File (bundle).getParentDirectory().getFullPathName()), false, false);
-        format->findAllTypesForFile (found, juce::String::fromUTF8 (identifier.c_str()));
+        for (const auto& uri : urisInBundle (*format, bundle))
+            format->findAllTypesForFile (found, uri);
     }
+    else
+        format->findAllTypesForFile (found, juce::String::fromUTF8 (identifier.c_str()));
+
+    const auto name = bundle.empty() ? identifier : bundle;
     const juce::PluginDescription* chosen = nullptr;
     for (const auto* description : found)
         if (chosen == nullptr || (description->isInstrument && ! chosen->isInstrument))
             chosen = description;
     if (chosen == nullptr)
-        throw RenderError ("plug-in '" + identifier + "' cannot be loaded: no " + formatName.toStdString() + " plug-in found there");
+        throw RenderError ("plug-in '" + name + "' cannot be loaded: no " + formatName.toStdString() + " plug-in found there");
 
     juce::String error;
     auto instance = formats().createPluginInstance (*chosen, 44100.0, 512, error);
     if (instance == nullptr)
-        throw RenderError ("plug-in '" + identifier + "' cannot be loaded: " + error.toStdString());
+        throw RenderError ("plug-in '" + name + "' cannot be loaded: " + error.toStdString());
     if (instance->getTotalNumOutputChannels() < 1)
-        throw RenderError ("plug-in '" + identifier + "' has no audio outputs");
+        throw RenderError ("plug-in '" + name + "' has no audio outputs");
     if (! chosen->isInstrument && ! instance->acceptsMidi())
-        throw RenderError ("plug-in '" + identifier + "' is not an instrument (it takes no MIDI)");
+        throw RenderError ("plug-in '" + name + "' is not an instrument (it takes no MIDI)");
     return std::make_unique<HostedInstrument> (std::move (instance), formatName.toStdString());
 }

@@ -3,6 +3,8 @@
 #include "ParameterNames.h"
 
 #include "RenderError.h"
+#include "plugin/HostParameters.h"
+#include "plugin/ParameterInfo.h"
 
 #include <algorithm>
 #include <cctype>
@@ -13,22 +15,9 @@
 
 namespace
 {
-    // Zephyrine's own names for the parameters whose reported names say too
-    // little ("A" twice, "None" for both wave shapes).
-    const std::pair<const char*, int> zephyrineAliases[] = {
-        { "Osc.A", 3 },
-        { "Osc.D", 4 },
-        { "Osc.S", 5 },
-        { "Osc.R", 6 },
-        { "Amp.A", 8 },
-        { "Amp.D", 9 },
-        { "Amp.S", 10 },
-        { "Amp.R", 11 },
-        { "Wave1", 14 },
-        { "Wave2", 15 },
-    };
-    constexpr int firstWaveIndex = 14, secondWaveIndex = 15;
-    const char* const waveNames[] = { "Sin", "Saw1", "Saw2", "Tri", "Sqr" };
+    using hostparameters::Kind;
+
+    Kind kindOf (int index) { return hostparameters::table[static_cast<size_t> (index)].kind; }
 
     bool equalsIgnoringCase (const std::string& a, const std::string& b)
     {
@@ -50,9 +39,61 @@ namespace
     }
 }
 
-ParameterNames::ParameterNames (std::vector<std::string> parameterNames, bool isZephyrine)
-    : names (std::move (parameterNames)), zephyrine (isZephyrine)
+ParameterNames::ParameterNames (std::vector<std::string> parameterNames, Dialect d)
+    : names (std::move (parameterNames)), dialect (d)
 {
+    if (dialect == Dialect::other)
+        return;
+
+    for (int slot = 0; slot < hostparameters::count; ++slot)
+    {
+        int index = slot;
+        if (dialect == Dialect::zephyrineHost)
+            index = static_cast<int> (std::find (names.begin(), names.end(), hostparameters::table[static_cast<size_t> (slot)].name)
+                                      - names.begin());
+        indexOfSlot.push_back (index);
+    }
+}
+
+ParameterNames::Dialect ParameterNames::dialectOf (const std::string& pluginName, const std::string& formatName,
+                                                   const std::vector<std::string>& reported)
+{
+    if (pluginName != "Zephyrine" || reported.size() < static_cast<size_t> (hostparameters::count))
+        return Dialect::other;
+
+    if (formatName == "VST 2")
+    {
+        for (int i = 0; i < hostparameters::count; ++i)
+            if (reported[static_cast<size_t> (i)] != parameterinfo::name (i))
+                return Dialect::other;
+        return Dialect::zephyrineSlots;
+    }
+
+    for (const auto& description : hostparameters::table)
+        if (std::count (reported.begin(), reported.end(), description.name) != 1)
+            return Dialect::other;
+    return Dialect::zephyrineHost;
+}
+
+int ParameterNames::slotAt (int index) const
+{
+    const auto found = std::find (indexOfSlot.begin(), indexOfSlot.end(), index);
+    return found == indexOfSlot.end() ? -1 : static_cast<int> (found - indexOfSlot.begin());
+}
+
+int ParameterNames::zephyrineSlotCalled (const std::string& name) const
+{
+    if (! isZephyrine())
+        return -1;
+
+    for (int i = 0; i < hostparameters::count; ++i)
+        if (equalsIgnoringCase (name, hostparameters::songNames[static_cast<size_t> (i)])
+            || equalsIgnoringCase (name, hostparameters::table[static_cast<size_t> (i)].name))
+            return indexOfSlot[static_cast<size_t> (i)];
+    for (int i = 0; i < hostparameters::count; ++i)
+        if (equalsIgnoringCase (name, parameterinfo::name (i)))
+            return indexOfSlot[static_cast<size_t> (i)];
+    return -1;
 }
 
 int ParameterNames::resolve (const std::string& name) const
@@ -80,10 +121,8 @@ int ParameterNames::resolve (const std::string& name) const
                            + " parameters called '" + base + "'");
     }
 
-    if (zephyrine)
-        for (const auto& [alias, index] : zephyrineAliases)
-            if (equalsIgnoringCase (name, alias) && index < count)
-                return index;
+    if (const int slot = zephyrineSlotCalled (name); slot >= 0)
+        return slot;
 
     for (int i = 0; i < count; ++i)
         if (names[static_cast<size_t> (i)] == name)
@@ -97,17 +136,22 @@ int ParameterNames::resolve (const std::string& name) const
 
 float ParameterNames::parseValue (int index, const std::string& text, const std::string& assignment) const
 {
-    if (zephyrine && (index == firstWaveIndex || index == secondWaveIndex))
-        for (size_t i = 0; i < std::size (waveNames); ++i)
-            if (equalsIgnoringCase (text, waveNames[i]))
-                return static_cast<float> (i + 1);
+    const int slot = slotAt (index);
+    auto asGiven = [&] (float value) {
+        return slot >= 0 && dialect == Dialect::zephyrineHost ? hostparameters::hostValueFor (kindOf (slot), value) : value;
+    };
+
+    if (slot >= 0 && kindOf (slot) == Kind::waveShape)
+        for (size_t i = 0; i < std::size (hostparameters::waveShapeNames); ++i)
+            if (equalsIgnoringCase (text, hostparameters::waveShapeNames[i]))
+                return asGiven (static_cast<float> (i + 1));
 
     errno = 0;
     char* end = nullptr;
     const float value = std::strtof (text.c_str(), &end);
     if (text.empty() || end != text.c_str() + text.size() || errno == ERANGE || ! std::isfinite (value))
         throw RenderError ("bad value in '" + assignment + "': '" + text + "' is not a finite number");
-    return value;
+    return asGiven (value);
 }
 
 ParameterSetting ParameterNames::parse (const std::string& assignment) const
@@ -158,9 +202,14 @@ std::string ParameterNames::aliasOf (int index) const
     if (position > 1)
         add (name + "#" + std::to_string (position));
 
-    if (zephyrine)
-        for (const auto& [alias, aliasIndex] : zephyrineAliases)
-            if (aliasIndex == index)
-                add (alias);
+    if (const int slot = slotAt (index); slot >= 0)
+    {
+        const std::string song = hostparameters::songNames[static_cast<size_t> (slot)];
+        const std::string host = hostparameters::table[static_cast<size_t> (slot)].name;
+        if (song != name)
+            add (song);
+        if (host != name && host != song)
+            add (host);
+    }
     return result;
 }

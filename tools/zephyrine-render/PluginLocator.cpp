@@ -20,21 +20,6 @@ namespace
         return colon != std::string::npos && colon > 1 && text[0] != '/' && text[0] != '.'
                && text.find_first_of ("/\\") > colon;
     }
-
-    /** The URI of the plug-in a bundle's manifest declares: the subject
-        written just before "a lv2:Plugin". */
-    std::string uriInManifest (const juce::File& bundle)
-    {
-        const auto text = bundle.getChildFile ("manifest.ttl").loadFileAsString();
-        for (int at = text.indexOf ("lv2:Plugin"); at >= 0; at = text.indexOf (at + 1, "lv2:Plugin"))
-        {
-            const auto before = text.substring (0, at);
-            const int close = before.lastIndexOfChar ('>'), open = before.lastIndexOfChar ('<');
-            if (open >= 0 && close > open && before.substring (close + 1).trim().removeCharacters (" \t\r\n") == "a")
-                return before.substring (open + 1, close).toStdString();
-        }
-        return {};
-    }
 }
 
 PluginLocation locatePlugin (const std::string& requested)
@@ -54,10 +39,7 @@ PluginLocation locatePlugin (const std::string& requested)
         {
             if (! file.getChildFile ("manifest.ttl").existsAsFile())
                 throw RenderError ("plug-in '" + requested + "' is a folder but neither a VST3 nor an LV2 bundle");
-            const auto uri = uriInManifest (file);
-            if (uri.empty())
-                throw RenderError ("plug-in '" + requested + "': its manifest.ttl names no LV2 plug-in");
-            return { PluginLocation::Kind::lv2, uri, path };
+            return { PluginLocation::Kind::lv2, {}, path };
         }
         return { PluginLocation::Kind::vst2, path, {} };
     }

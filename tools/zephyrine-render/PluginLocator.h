@@ -18,8 +18,8 @@ struct PluginLocation
     };
 
     Kind kind = Kind::vst2;
-    std::string identifier;   // a library or bundle path, or an LV2 URI
-    std::string bundle;       // LV2 named by its bundle folder: that folder
+    std::string identifier;   // a library or VST3 bundle path, or an LV2 URI
+    std::string bundle;       // LV2 named by its bundle folder: that folder, and no URI
 };
 
 /** The plug-in asked for: a VST 2 library (.so), a VST3 bundle (.vst3), an

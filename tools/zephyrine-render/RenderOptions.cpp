@@ -2,52 +2,33 @@
 // Copyright (C) 2026 the Zephyrine developers. GPL-3.0-or-later.
 #include "RenderOptions.h"
 
+#include "OptionTable.h"
 #include "RenderError.h"
-#include "presets/FactoryPresets.h"
 
-#include <cerrno>
-#include <cmath>
-#include <cstdio>
-#include <cstdlib>
+#include <algorithm>
 
 namespace
 {
-    std::string shortNumber (double value)
+    const Option* findLong (const std::string& name)
     {
-        char text[32];
-        std::snprintf (text, sizeof (text), "%g", value);
-        return text;
+        for (const auto& option : optionTable())
+            if (name == option.longName)
+                return &option;
+        return nullptr;
     }
 
-    bool isNumber (const std::string& text)
+    const Option* findShort (char name)
     {
-        char* end = nullptr;
-        errno = 0;
-        const double value = std::strtod (text.c_str(), &end);
-        return ! text.empty() && end == text.c_str() + text.size() && errno == 0 && std::isfinite (value);
+        for (const auto& option : optionTable())
+            if (option.shortName != 0 && option.shortName == name)
+                return &option;
+        return nullptr;
     }
 
-    double parseNumber (const std::string& option, const std::string& text, double low, double high)
+    std::string spelling (const Option& option)
     {
-        if (! isNumber (text))
-            throw UsageError (option + " needs a number, not '" + text + "'");
-        const double value = std::strtod (text.c_str(), nullptr);
-        if (value < low || value > high)
-            throw UsageError (option + " must lie between " + shortNumber (low) + " and "
-                              + shortNumber (high) + ", not " + text);
-        return value;
+        return std::string ("--") + option.longName;
     }
-
-    int parseWholeNumber (const std::string& option, const std::string& text, int low, int high)
-    {
-        const double value = parseNumber (option, text, low, high);
-        if (value != std::floor (value))
-            throw UsageError (option + " needs a whole number, not '" + text + "'");
-        return static_cast<int> (value);
-    }
-
-    const std::string shortWithValue = "orbsj";
-    const std::string shortFlags = "hqnV";
 
     /** "-r48000" into "-r" "48000", and "-qn" into "-q" "-n". */
     std::vector<std::string> splitShortOptions (const std::vector<std::string>& arguments)
@@ -60,13 +41,20 @@ namespace
             {
                 optionsEnded = optionsEnded || arg == "--";
                 result.push_back (arg);
+                continue;
             }
-            else if (shortWithValue.find (arg[1]) != std::string::npos)
+
+            const auto* first = findShort (arg[1]);
+            const bool allSwitches = std::all_of (arg.begin() + 1, arg.end(), [] (char c) {
+                const auto* option = findShort (c);
+                return option != nullptr && option->value == Option::Value::none;
+            });
+            if (first != nullptr && first->value != Option::Value::none)
             {
                 result.push_back (arg.substr (0, 2));
                 result.push_back (arg.substr (2));
             }
-            else if (arg.find_first_not_of (shortFlags, 1) == std::string::npos)
+            else if (allSwitches)
                 for (size_t i = 1; i < arg.size(); ++i)
                     result.push_back (std::string ("-") + arg[i]);
             else
@@ -96,8 +84,8 @@ RenderOptions parseCommandLine (const std::vector<std::string>& rawArguments)
             continue;
         }
 
+        // Both "--option value" and "--option=value".
         std::optional<std::string> inlineValue;
-        // Accept both "--option value" and "--option=value".
         if (arg.rfind ("--", 0) == 0)
             if (const auto eq = arg.find ('='); eq != std::string::npos)
             {
@@ -105,144 +93,39 @@ RenderOptions parseCommandLine (const std::vector<std::string>& rawArguments)
                 arg = arg.substr (0, eq);
             }
 
-        auto value = [&]() -> std::string {
-            if (inlineValue)
-                return *inlineValue;
-            if (i + 1 >= arguments.size())
-                throw UsageError (arg + " needs a value");
-            return arguments[++i];
-        };
-        bool takesNoValue = false;
-
-        if (arg == "-h" || arg == "--help")
-        {
-            options.showHelp = true;
-            takesNoValue = true;
-        }
-        else if (arg == "-V" || arg == "--version")
-        {
-            options.showVersion = true;
-            takesNoValue = true;
-        }
-        else if (arg == "-o" || arg == "--output")
-            options.outputFile = value();
-        else if (arg == "-r" || arg == "--sample-rate")
-            options.sampleRate = parseWholeNumber ("--sample-rate", value(), 8000, 384000);
-        else if (arg == "-b" || arg == "--block-size")
-            options.blockSize = parseWholeNumber ("--block-size", value(), 1, 8192);
-        else if (arg == "--bits" || arg == "--bit-depth")
-        {
-            const auto text = value();
-            if (text != "16" && text != "24" && text != "32")
-                throw UsageError ("--bits must be 16, 24 or 32, not '" + text + "'");
-            options.bits = std::atoi (text.c_str());
-            options.isFloat = false;
-        }
-        else if (arg == "--float")
-        {
-            options.isFloat = true;
-            options.bits = 32;
-            takesNoValue = true;
-        }
-        else if (arg == "--format")
-        {
-            const auto name = value();
-            if (name == "wav")
-                options.container = RenderOptions::Container::wav;
-            else if (name == "flac")
-                options.container = RenderOptions::Container::flac;
-            else if (name == "pcm16" || name == "16")
-            {
-                options.bits = 16;
-                options.isFloat = false;
-            }
-            else if (name == "pcm24" || name == "24")
-            {
-                options.bits = 24;
-                options.isFloat = false;
-            }
-            else if (name == "pcm32")
-            {
-                options.bits = 32;
-                options.isFloat = false;
-            }
-            else if (name == "float32" || name == "float" || name == "32")
-            {
-                options.bits = 32;
-                options.isFloat = true;
-            }
-            else
-                throw UsageError ("--format must be wav, flac, pcm16, pcm24, pcm32 or float32, not '" + name + "'");
-        }
-        else if (arg == "--gain")
-            options.gainDb = parseNumber (arg, value(), -120, 60);
-        else if (arg == "--normalize" || arg == "--normalise")
-        {
-            // The level is optional: taken from the next argument only when that is a number.
-            if (inlineValue || (i + 1 < arguments.size() && isNumber (arguments[i + 1])))
-                options.normalizeDb = parseNumber ("--normalize", value(), -120, 0);
-            else
-                options.normalizeDb = -1.0;
-        }
-        else if (arg == "-s" || arg == "--set")
-            options.assignments.push_back (value());
-        else if (arg == "--state")
-            options.stateFile = value();
-        else if (arg == "--preset")
-        {
-            options.presetName = value();
-            const auto* sound = factorypresets::find (options.presetName);
-            if (sound == nullptr)
-            {
-                std::string close;
-                for (const auto& match : factorypresets::closeMatches (options.presetName))
-                    close += (close.empty() ? "; did you mean '" : "', '") + match;
-                throw UsageError ("there is no factory sound called '" + options.presetName + "'"
-                                  + (close.empty() ? "" : close + "'?") + " (--list-presets lists them)");
-            }
-            options.presetName = sound->name;
-        }
-        else if (arg == "--list-presets")
-        {
-            options.listPresets = true;
-            takesNoValue = true;
-        }
-        else if (arg == "--save-state")
-            options.saveStateFile = value();
-        else if (arg == "--png")
-            options.pictureFile = value();
-        else if (arg == "--plugin")
-            options.pluginPath = value();
-        else if (arg == "--tail-max")
-            options.tailMaxSeconds = parseNumber (arg, value(), 0, 600);
-        else if (arg == "--tail-silence")
-            options.tailSilenceSeconds = parseNumber (arg, value(), 0, 60);
-        else if (arg == "--silence-db")
-            options.silenceDb = parseNumber (arg, value(), -200, 0);
-        else if (arg == "--max-length")
-            options.maxLengthSeconds = parseNumber (arg, value(), 1, 86400);
-        else if (arg == "-j" || arg == "--jobs")
-            options.jobs = parseWholeNumber ("--jobs", value(), 1, 256);
-        else if (arg == "-n" || arg == "--no-clobber")
-        {
-            options.noClobber = true;
-            takesNoValue = true;
-        }
-        else if (arg == "--list-parameters")
-        {
-            options.listParameters = true;
-            takesNoValue = true;
-        }
-        else if (arg == "-q" || arg == "--quiet")
-        {
-            options.quiet = true;
-            takesNoValue = true;
-        }
-        else
+        const Option* option = arg.rfind ("--", 0) == 0 ? findLong (arg.substr (2))
+                                                        : (arg.size() == 2 ? findShort (arg[1]) : nullptr);
+        if (option == nullptr)
             throw UsageError ("unknown option '" + arg + "'");
 
-        if (inlineValue && takesNoValue)
-            throw UsageError (arg + " takes no value");
+        std::string value;
+        switch (option->value)
+        {
+            case Option::Value::none:
+                if (inlineValue)
+                    throw UsageError (arg + " takes no value");
+                break;
+
+            case Option::Value::required:
+                if (inlineValue)
+                    value = *inlineValue;
+                else if (i + 1 < arguments.size())
+                    value = arguments[++i];
+                else
+                    throw UsageError (arg + " needs a value");
+                break;
+
+            case Option::Value::optional:
+                // Taken from the next argument only when that is a number.
+                if (inlineValue)
+                    value = *inlineValue;
+                else if (i + 1 < arguments.size() && isNumberText (arguments[i + 1]))
+                    value = arguments[++i];
+                if (inlineValue && value.empty())
+                    throw UsageError (spelling (*option) + "= needs a value after the '='");
+                break;
+        }
+        option->apply (options, value);
     }
 
     if (options.showHelp || options.showVersion)
@@ -273,60 +156,66 @@ RenderOptions parseCommandLine (const std::vector<std::string>& rawArguments)
     return options;
 }
 
+namespace
+{
+    constexpr size_t helpColumn = 25;
+
+    std::vector<std::string> lines (const char* text)
+    {
+        std::vector<std::string> result (1);
+        for (const char* c = text; *c != 0; ++c)
+            if (*c == '\n')
+                result.emplace_back();
+            else
+                result.back() += *c;
+        return result;
+    }
+
+    /** "  -o, --output FILE|DIR", as --help shows an option. */
+    std::string synopsis (const Option& option)
+    {
+        std::string text = option.shortName != 0 ? std::string ("  -") + option.shortName + ", " : std::string ("      ");
+        text += spelling (option);
+        if (option.value == Option::Value::required)
+            text += std::string (" ") + option.valueName;
+        else if (option.value == Option::Value::optional)
+            text += std::string ("[=") + option.valueName + "]";
+        return text;
+    }
+}
+
 std::string usageText()
 {
-    return
+    std::string text =
         R"(Usage: zephyrine-render SONG.mid [-o OUT.wav] [options]
        zephyrine-render SONG.mid... -o FOLDER/ [options]
 Plays Standard MIDI Files (type 0 or 1) through the Zephyrine instrument, or
 another VST 2, VST3 or LV2 instrument, and writes the sound as WAV or FLAC.
 "-" stands for standard input (SONG) or standard output (OUT); "--" ends the
 options. An existing output file is replaced, unless -n is given.
+)";
 
-Output
-  -o, --output FILE|DIR  the file to write (default: SONG.wav beside SONG.mid);
-                         with several songs, a folder for NAME.wav of each
-      --format wav|flac  the file type (default: from the name, else WAV)
-      --bits 16|24|32    bit depth of the samples (default 24); 16 is dithered
-      --float            32-bit float samples (WAV only)
-  -r, --sample-rate HZ   sample rate, 8000 to 384000 (default 44100)
-  -b, --block-size N     samples per processing block, 1 to 8192 (default 512);
-                         not the bit depth: that is --bits
-      --gain DB          amplify (or, negative, attenuate) the output
-      --normalize[=DB]   scale so that the peak is DB dBFS (default -1)
-      --png FILE         also draw the waveform and a spectrogram as a picture
-  -n, --no-clobber       never replace an existing file
-  -j, --jobs N           songs rendered at once (default: one per core)
+    std::string section;
+    for (const auto& option : optionTable())
+    {
+        if (section != option.section)
+        {
+            section = option.section;
+            text += "\n" + section + "\n";
+        }
+        auto left = synopsis (option);
+        const auto help = lines (option.help);
+        // A long synopsis stands on a line of its own.
+        if (left.size() + 1 > helpColumn)
+            left += "\n" + std::string (helpColumn, ' ');
+        else
+            left.resize (helpColumn, ' ');
+        text += left + help.front() + "\n";
+        for (size_t i = 1; i < help.size(); ++i)
+            text += std::string (helpColumn, ' ') + help[i] + "\n";
+    }
 
-Sound
-  -s, --set NAME=VALUE   set a parameter before the first note; repeatable.
-                         NAME is a parameter's index or its name; NAME#2 the
-                         second parameter of that name. Zephyrine also takes
-                         Osc.A .. Osc.R, Amp.A .. Amp.R, Wave1 and Wave2, and
-                         wave names (Sin, Saw1, Saw2, Tri, Sqr) as their values
-      --state FILE       load a saved state block before rendering (then --set)
-      --preset NAME      start from a factory sound (then --set); quote names
-                         with spaces: --preset "Glass Pad"
-      --list-presets     print the factory sounds and stop
-      --save-state FILE  save the plug-in's state block after rendering
-      --plugin PLUGIN    the instrument: a VST 2 library (.so), a VST3 bundle
-                         (.vst3), an LV2 bundle folder or an LV2 plug-in's URI
-      --list-parameters  print the plug-in's parameters and stop
-
-Length
-      --tail-max SECONDS longest tail after the last event (default 10); a
-                         sound still playing there is faded out over 10 ms
-      --tail-silence SECONDS
-                         the tail ends after this much silence (default 0.5)
-      --silence-db DB    the level counted as silence, in dBFS (default -90)
-      --max-length SECONDS
-                         refuse songs longer than this (default 3600)
-
-Other
-  -q, --quiet            no progress bar and no summary
-  -V, --version          the program's version
-  -h, --help             this text
-
+    return text + R"(
 Parameter changes inside the song: a MIDI text event (meta event 1) reading
 "Zephyrine: Crush=0 Wave1=Tri" sets those parameters at its position, while
 the song plays, after any --set. The word before the colon is the plug-in's
@@ -336,4 +225,57 @@ Exit status: 0 when every song was rendered, 1 when one failed, 2 for a
 command-line mistake. No output file is written, or changed, unless its whole
 render succeeds.
 )";
+}
+
+std::string bashCompletionScript()
+{
+    std::string valueCases, optionWords;
+    for (const auto& option : optionTable())
+    {
+        if (! optionWords.empty())
+            optionWords += ' ';
+        optionWords += spelling (option);
+        // After an optional value the next word may as well be a song.
+        if (option.value != Option::Value::required)
+            continue;
+
+        std::string pattern;
+        if (option.shortName != 0)
+            pattern.append ("-").append (1, option.shortName).append ("|");
+        pattern += spelling (option);
+        std::string action;
+        switch (option.completion)
+        {
+            case Option::Completion::nothing: action = "return"; break;
+            case Option::Completion::words:
+                action = std::string ("COMPREPLY=($(compgen -W \"") + option.completionText + "\" -- \"$cur\")); return";
+                break;
+            case Option::Completion::files:
+                action = std::string ("COMPREPLY=($(compgen -f ")
+                         + (*option.completionText != 0 ? std::string ("-X '") + option.completionText + "' " : std::string())
+                         + "-o plusdirs -- \"$cur\")); compopt -o filenames 2>/dev/null; return";
+                break;
+        }
+        valueCases += "        " + pattern + ") " + action + " ;;\n";
+    }
+
+    return "# bash completion for zephyrine-render, made from its table of options\n"
+           "_zephyrine_render()\n"
+           "{\n"
+           "    local cur prev\n"
+           "    cur=${COMP_WORDS[COMP_CWORD]}\n"
+           "    prev=${COMP_WORDS[COMP_CWORD-1]}\n"
+           "    case $prev in\n"
+           + valueCases
+           + "    esac\n"
+             "    if [[ $cur == -* ]]; then\n"
+             "        COMPREPLY=($(compgen -W \""
+           + optionWords
+           + "\" -- \"$cur\"))\n"
+             "        return\n"
+             "    fi\n"
+             "    COMPREPLY=($(compgen -f -X '!*.@(mid|midi|MID|MIDI|smf)' -o plusdirs -- \"$cur\"))\n"
+             "    compopt -o filenames 2>/dev/null\n"
+             "}\n"
+             "complete -F _zephyrine_render zephyrine-render\n";
 }

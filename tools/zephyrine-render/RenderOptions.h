@@ -48,5 +48,8 @@ struct RenderOptions
 /** Parses argv; throws UsageError naming the offending argument. */
 RenderOptions parseCommandLine (const std::vector<std::string>& arguments);
 
-/** The text printed by --help. */
+/** The text printed by --help, made from the table of options. */
 std::string usageText();
+
+/** The bash completion script, made from the same table. */
+std::string bashCompletionScript();

@@ -3,6 +3,7 @@
 #include "SongRenderer.h"
 
 #include "BlockRenderer.h"
+#include "HostStateEnvelope.h"
 #include "MidiSchedule.h"
 #include "OutputFile.h"
 #include "RenderError.h"
@@ -10,18 +11,18 @@
 #include "SampleSpool.h"
 #include "StateFile.h"
 #include "WaveformPicture.h"
+#include "plugin/HostParameters.h"
+#include "plugin/StateSettings.h"
 #include "presets/FactoryPresets.h"
 
+#include <algorithm>
+#include <bit>
 #include <chrono>
 #include <cmath>
 #include <optional>
 
 namespace
 {
-    // A value no saved Zephyrine state holds in every slot: if all slots
-    // still hold it after a load, the plug-in refused the block.
-    constexpr float refusalMarker = 0.123456789f;
-
     std::string lowerExtension (const std::string& path)
     {
         const auto slash = path.rfind ('/');
@@ -42,23 +43,60 @@ namespace
         return slash == std::string::npos ? path : path.substr (slash + 1);
     }
 
+    /** Whether two Zephyrine blocks give every slot the same value. */
+    bool sameSettings (const std::vector<uint8_t>& a, const std::vector<uint8_t>& b)
+    {
+        const auto first = statesettings::read (a.data(), static_cast<int> (a.size()));
+        const auto second = statesettings::read (b.data(), static_cast<int> (b.size()));
+        if (first == nullptr || second == nullptr)
+            return false;
+        for (int i = 0; i < hostparameters::count; ++i)
+            if (std::bit_cast<uint32_t> (statesettings::slotValue (*first, i))
+                != std::bit_cast<uint32_t> (statesettings::slotValue (*second, i)))
+                return false;
+        return true;
+    }
+
     void loadState (Instrument& instrument, const InstrumentSetup& setup, const RenderOptions& options)
     {
-        const int count = instrument.getNumParameters();
-        if (setup.isZephyrine)
-            for (int i = 0; i < count; ++i)
-                instrument.setParameter (i, refusalMarker);
-
-        bool taken = instrument.setState (setup.state);
-        if (setup.isZephyrine)
+        const auto refused = RenderError ("state file '" + options.stateFile + "' is damaged: the plug-in did not take it");
+        if (! setup.names.isZephyrine())
         {
-            bool anyChanged = false;
-            for (int i = 0; i < count; ++i)
-                anyChanged = anyChanged || instrument.getParameter (i) != refusalMarker;
-            taken = taken && anyChanged;
+            if (! instrument.setState (setup.state))
+                throw refused;
+            return;
         }
-        if (! taken)
-            throw RenderError ("state file '" + options.stateFile + "' is damaged: the plug-in did not take it");
+
+        // Zephyrine's block goes into the envelope its format's host uses,
+        // and what the plug-in hands out afterwards must hold its settings:
+        // a plug-in that ignored the block still has its own.
+        const auto format = instrument.getFormatName();
+        const auto hosted = hoststate::wrap (format, setup.state, instrument.getState());
+        if (hosted.empty() || ! instrument.setState (hosted))
+            throw refused;
+        const auto taken = hoststate::unwrap (format, instrument.getState());
+        if (! taken || ! sameSettings (setup.state, *taken))
+            throw refused;
+    }
+
+    /** The state to save: for Zephyrine its own block, whatever the format. */
+    std::vector<uint8_t> stateToSave (Instrument& instrument, const InstrumentSetup& setup)
+    {
+        auto state = instrument.getState();
+        if (! setup.names.isZephyrine())
+            return state;
+
+        if (auto own = hoststate::unwrap (instrument.getFormatName(), state))
+            state = std::move (*own);
+        // The framework's VST3 plug-ins append data of their own (program,
+        // bypass) to the block: the state file holds the block alone.
+        if (state.size() > 8 && std::equal (state.begin(), state.begin() + 4, "VC2!"))
+        {
+            const size_t length = 10 + (static_cast<size_t> (state[4]) | (static_cast<size_t> (state[5]) << 8) | (static_cast<size_t> (state[6]) << 16) | (static_cast<size_t> (state[7]) << 24));
+            if (length < state.size())
+                state.resize (length);
+        }
+        return state;
     }
 
     /** Where the rendered blocks go: straight into the file, or first to a
@@ -76,9 +114,9 @@ InstrumentSetup InstrumentSetup::make (Instrument& instrument, const RenderOptio
     for (int i = 0; i < instrument.getNumParameters(); ++i)
         names.push_back (instrument.getParameterName (i));
     const auto pluginName = instrument.getName();
-    const bool zephyrine = pluginName == "Zephyrine" && names.size() == 18 && instrument.getFormatName() == "VST 2";
+    const auto dialect = ParameterNames::dialectOf (pluginName, instrument.getFormatName(), names);
 
-    InstrumentSetup setup { pluginName, ParameterNames (names, zephyrine), zephyrine, {}, {} };
+    InstrumentSetup setup { pluginName, ParameterNames (names, dialect), {}, {} };
     for (const auto& assignment : options.assignments)
     {
         try
@@ -95,7 +133,7 @@ InstrumentSetup InstrumentSetup::make (Instrument& instrument, const RenderOptio
         setup.state = readStateFile (options.stateFile);
     if (const auto* sound = factorypresets::find (options.presetName); sound != nullptr)
     {
-        if (pluginName != "Zephyrine")
+        if (! setup.names.isZephyrine())
             throw RenderError ("--preset names a Zephyrine sound; plug-in '" + pluginName + "' cannot play it");
         const auto block = factorypresets::stateBlock (*sound);
         setup.state.assign (block.begin(), block.end());
@@ -103,8 +141,8 @@ InstrumentSetup InstrumentSetup::make (Instrument& instrument, const RenderOptio
     if ((! setup.state.empty() || ! options.saveStateFile.empty()) && ! instrument.keepsState())
         throw RenderError ("plug-in '" + pluginName + "' keeps no state block (effFlagsProgramChunks is clear), so --state and "
                                                       "--save-state cannot be used with it");
-    if (! setup.state.empty() && zephyrine)
-        checkStateBlock (setup.state, options.stateFile, pluginName);
+    if (! setup.state.empty() && setup.names.isZephyrine())
+        checkStateBlock (setup.state, options.stateFile);
     return setup;
 }
 
@@ -190,7 +228,7 @@ SongReport renderSong (Instrument& instrument, const InstrumentSetup& setup, con
     std::vector<uint8_t> finalState;
     if (savedStateFile)
     {
-        finalState = instrument.getState();
+        finalState = stateToSave (instrument, setup);
         if (finalState.empty())
             throw RenderError ("plug-in '" + setup.name + "' handed out an empty state block");
     }

@@ -17,7 +17,6 @@ struct InstrumentSetup
 {
     std::string name;   // as the plug-in reports it
     ParameterNames names;
-    bool isZephyrine = false;
     std::vector<ParameterSetting> settings;   // from --set, in order
     std::vector<uint8_t> state;               // from --state; empty: none
 

@@ -10,6 +10,7 @@
     unreadable, empty or implausibly large. */
 std::vector<uint8_t> readStateFile (const std::string& path);
 
-/** Checks what can be checked before handing a block to the plug-in: for
-    Zephyrine, its "VC2!" header and length. Throws RenderError. */
-void checkStateBlock (const std::vector<uint8_t>& block, const std::string& path, const std::string& pluginName);
+/** Checks a block for Zephyrine, in any of its formats, the way the plug-in
+    does: it quietly ignores a block it refuses, and the render would then
+    have the wrong sound. Throws RenderError naming what is wrong. */
+void checkStateBlock (const std::vector<uint8_t>& block, const std::string& path);
