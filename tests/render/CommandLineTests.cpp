@@ -50,6 +50,8 @@ namespace
             return "Vol=0.5";
         if (shown == "HZ")
             return "48000";
+        if (shown == "NAME")
+            return "Glass Pad";   // a factory sound
         if (shown == "DB")
             return "-3";
         if (shown == "N" || shown == "SECONDS")
