@@ -7,6 +7,7 @@
 # everything a desktop needs, that the programs and plug-ins in it run, and
 # that lintian, desktop-file-validate and appstreamcli find no fault.
 # The package is left as build-deb/zephyrine_<version>_amd64.deb.
+#   scripts/package.sh --check-only   checks the package already in build-deb/
 set -euo pipefail
 cd "$(dirname "$0")/.."
 started=$(date +%s)
@@ -33,33 +34,39 @@ fi
 version=$(dpkg-parsechangelog -S Version)
 out=build-deb
 src=$out/zephyrine-$version
-root=$out/root
-rm -rf "$out"
-mkdir -p "$src" "$root"
+root=$PWD/$out/root
+check_only=false
+[ "${1:-}" = "--check-only" ] && check_only=true
+if ! $check_only; then
+    rm -rf "$out"
+    mkdir -p "$src"
 
-# Tracked and new files alike, as the working tree has them; nothing ignored.
-git ls-files --cached --others --exclude-standard -z |
-    while IFS= read -r -d '' f; do [ -e "$f" ] && printf '%s\0' "$f"; done |
-    tar --null -T - -cf - | tar -xf - -C "$src"
+    # Tracked and new files alike, as the working tree has them; nothing ignored.
+    git ls-files --cached --others --exclude-standard -z |
+        while IFS= read -r -d '' f; do [ -e "$f" ] && printf '%s\0' "$f"; done |
+        tar --null -T - -cf - | tar -xf - -C "$src"
 
-# A ccache the caller has is used, with the caller's settings: debhelper
-# hides the home folder and the configuration in it.
-if command -v ccache > /dev/null && [ -z "${CCACHE_DIR:-}" ]; then
-    CCACHE_DIR=$(ccache -k cache_dir)
-    CCACHE_MAXSIZE=$(ccache -k max_size)
-    CCACHE_BASEDIR=$(ccache -k base_dir)
-    export CCACHE_DIR CCACHE_MAXSIZE CCACHE_BASEDIR
-fi
+    # A ccache the caller has is used, with the caller's settings: debhelper
+    # hides the home folder and the configuration in it.
+    if command -v ccache > /dev/null && [ -z "${CCACHE_DIR:-}" ]; then
+        CCACHE_DIR=$(ccache -k cache_dir)
+        CCACHE_MAXSIZE=$(ccache -k max_size)
+        CCACHE_BASEDIR=$(ccache -k base_dir)
+        export CCACHE_DIR CCACHE_MAXSIZE CCACHE_BASEDIR
+    fi
 
-echo "Building the package (log: $out/build.log)"
-if ! (cd "$src" && dpkg-buildpackage -us -uc -b) > "$out/build.log" 2>&1; then
-    tail -40 "$out/build.log"
-    echo "package.sh: dpkg-buildpackage failed" >&2
-    exit 1
+    echo "Building the package (log: $out/build.log)"
+    if ! (cd "$src" && dpkg-buildpackage -us -uc -b) > "$out/build.log" 2>&1; then
+        tail -40 "$out/build.log"
+        echo "package.sh: dpkg-buildpackage failed" >&2
+        exit 1
+    fi
 fi
 built=$(date +%s)
 
 deb=$out/zephyrine_${version}_amd64.deb
+rm -rf "$root"
+mkdir -p "$root"
 dpkg -x "$deb" "$root"
 
 failures=0
@@ -84,7 +91,7 @@ done < "$manifest"
 # What hosts, menus and readers look for, by name.
 id=example.tinwhistlers.zephyrine
 for f in usr/lib/lv2/Zephyrine.lv2/manifest.ttl \
-         usr/lib/lv2/Zephyrine.lv2/Zephyrine.so \
+         usr/lib/lv2/Zephyrine.lv2/libZephyrine.so \
          usr/lib/vst3/Zephyrine.vst3/Contents/x86_64-linux/Zephyrine.so \
          usr/lib/vst/Zephyrine.so \
          usr/bin/zephyrine \
@@ -118,10 +125,12 @@ fi
 "$root/usr/bin/zephyrine-render" --version > /dev/null || fail "zephyrine-render --version"
 LV2_PATH=$root/usr/lib/lv2 lv2ls | grep -qx "https://tinwhistlers.example/plugins/zephyrine" ||
     fail "lv2ls does not list the LV2 plug-in"
-for plugin in "$root/usr/lib/vst3/Zephyrine.vst3" "$root/usr/lib/vst/Zephyrine.so"; do
-    "$root/usr/bin/zephyrine-render" demo/demo.mid -q --plugin "$plugin" -o "$out/check.wav" ||
-        fail "the renderer cannot play the demo through $plugin"
+for plugin in "$root/usr/lib/lv2/Zephyrine.lv2" "$root/usr/lib/vst3/Zephyrine.vst3" "$root/usr/lib/vst/Zephyrine.so"; do
+    "$root/usr/bin/zephyrine-render" --list-parameters --plugin "$plugin" | grep -q Vol ||
+        fail "the renderer cannot load $plugin"
 done
+"$root/usr/bin/zephyrine-render" demo/demo.mid -q --plugin "$root/usr/lib/vst/Zephyrine.so" -o "$out/check.wav" ||
+    fail "the renderer cannot play the demo through the VST 2 plug-in"
 
 echo "== desktop-file-validate"
 desktop-file-validate "$root/usr/share/applications/$id.desktop" || fail "desktop-file-validate"
