@@ -3,7 +3,9 @@
 #include "EditorComponent.h"
 
 #include "EditorLayout.h"
+#include "LeftButtonOnly.h"
 #include "engine/FloatRules.h"
+#include "engine/ParameterBlock.h"
 #include "plugin/JuceFilter.h"
 
 #include <cmath>
@@ -45,6 +47,15 @@ namespace
         return -1;
     }
 
+    // Shift or Ctrl held while dragging switches the bar from following the
+    // pointer to JUCE's speed-scaled mode. These settings make that a fine
+    // drag: from 1 to 50 pixels a motion event, the value moves a sixth to a
+    // fourteenth as far as it does under a plain drag of the same distance.
+    constexpr double fineDragSensitivity = 1.25;
+    constexpr int fineDragThreshold = 0;
+    constexpr double fineDragOffset = 0.03;
+    constexpr auto fineDragModifiers = static_cast<juce::ModifierKeys::Flags> (juce::ModifierKeys::shiftModifier | juce::ModifierKeys::ctrlModifier);
+
     // A NaN would pass straight through the slider's own clamping.
     double sliderValueFor (float slotValue) noexcept
     {
@@ -79,14 +90,19 @@ EditorComponent::EditorComponent (JuceFilter* ownerFilter)
     for (int slot = 0; slot < sliderCount; ++slot)
     {
         auto& slider = sliders[(size_t) slot];
-        slider = std::make_unique<juce::Slider> ("new slider");
+        slider = std::make_unique<LeftButtonOnly<juce::Slider>> ("new slider");
         addAndMakeVisible (*slider);
 
-        // Oct and Arp are three-way switches: 0, 0.5, 1.
+        // Oct and Arp are three-way switches: 0, 0.5, 1. They always follow
+        // the pointer (JUCE keeps a slider whose step is wider than a pixel
+        // out of the speed-scaled mode).
         const bool stepped = slot == 2 || slot == 13;
         slider->setRange (0.0, 1.0, stepped ? 0.5 : 0.0);
         slider->setSliderStyle (juce::Slider::LinearBar);
         slider->setTextBoxStyle (juce::Slider::NoTextBox, true, 80, 20);
+        slider->setPopupMenuEnabled (false);
+        slider->setDoubleClickReturnValue (true, (double) ParameterBlock::defaultValue (slot), juce::ModifierKeys());
+        slider->setVelocityModeParameters (fineDragSensitivity, fineDragThreshold, fineDragOffset, true, fineDragModifiers);
         slider->addListener (this);
     }
 
@@ -95,7 +111,7 @@ EditorComponent::EditorComponent (JuceFilter* ownerFilter)
     for (size_t i = 0; i < toggles.size(); ++i)
     {
         auto& toggle = toggles[i];
-        toggle = std::make_unique<juce::ToggleButton> ("new toggle button");
+        toggle = std::make_unique<LeftButtonOnly<juce::ToggleButton>> ("new toggle button");
         addAndMakeVisible (*toggle);
         toggle->setButtonText (toggleTexts[i]);
         toggle->addListener (this);

@@ -17,7 +17,11 @@ class JuceFilter;
     Every user edit goes straight to the processor; the controls are copied
     back from the processor only when the editor is built and after the
     processor has loaded a state (its change message). Host automation is
-    not shown while the editor is open. */
+    not shown while the editor is open.
+
+    Only the left button edits. A double-click on a slider returns it to
+    the default sound's value; Shift or Ctrl held while dragging gives fine
+    control; the wheel nudges. */
 class EditorComponent : public AudioFilterEditor,
                         public juce::ComboBox::Listener,
                         public juce::ChangeListener,

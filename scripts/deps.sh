@@ -7,7 +7,7 @@ packages=(
     build-essential cmake pkg-config ninja-build ccache
     clang libclang-rt-14-dev clang-format
     juce-modules-source fst-dev
-    libx11-dev libxrandr-dev libxinerama-dev libxcursor-dev libxext-dev
+    libx11-dev libxtst-dev libxrandr-dev libxinerama-dev libxcursor-dev libxext-dev
     libfreetype-dev libfontconfig1-dev fonts-dejavu-core
     libflac-dev
     libgtest-dev libgmock-dev libbenchmark-dev

@@ -3,52 +3,9 @@
 
 // The editor on an X server of the test's own, each case in a child process
 // that keeps Xlib's default X error handler.
-#include "VstTestHost.h"
-
-#include "../common/OwnXServer.h"
-
-#include <X11/Xlib.h>
-
-#include <cstdlib>
-#include <functional>
+#include "VstXHost.h"
 
 using namespace vsttest;
-
-namespace
-{
-    using xtest::OwnXServer;
-    using xtest::runInChild;
-
-    /** The host's side: its own display and a window for the editor. */
-    struct BareHostWindow
-    {
-        BareHostWindow()
-        {
-            for (int attempt = 0; attempt < 30 && display == nullptr; ++attempt)
-                if ((display = XOpenDisplay (nullptr)) == nullptr)
-                    sleepMs (100);
-            if (display == nullptr)
-                std::exit (3);
-            window = XCreateSimpleWindow (display, DefaultRootWindow (display), 0, 0, 500, 200, 0, 0, 0);
-            XMapWindow (display, window);
-            XSync (display, False);
-        }
-
-        void* handle() const { return reinterpret_cast<void*> (window); }
-
-        Display* display = nullptr;
-        Window window = 0;
-    };
-
-    void idle (vsthost::Plugin& p, int times)
-    {
-        for (int i = 0; i < times; ++i)
-        {
-            p.dispatch (effEditIdle);
-            sleepMs (10);
-        }
-    }
-}
 
 TEST (VstXServer, NeitherXErrorsNorExitEndOrHangTheHost)
 {
