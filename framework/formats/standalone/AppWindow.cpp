@@ -1,0 +1,43 @@
+// Zephyrine — a small software synthesizer plug-in.
+// Copyright (C) 2026 the Zephyrine developers. GPL-3.0-or-later.
+#include "AppWindow.h"
+
+AppWindow::AppWindow (const juce::String& title, AppAudio& audio, juce::PropertySet& settingsToUse)
+    : juce::DocumentWindow (title, juce::Colour (0xff2b2d30), juce::DocumentWindow::closeButton),
+      settings (settingsToUse),
+      content (audio, settingsToUse)
+{
+    // The framework's own title bar, the same on every desktop.
+    setUsingNativeTitleBar (false);
+    setResizable (false, false);
+    setContentNonOwned (&content, true);
+
+    const auto x = settings.getIntValue ("windowX", -100000);
+    const auto y = settings.getIntValue ("windowY", -100000);
+    const auto onScreen = juce::Desktop::getInstance().getDisplays().getDisplayForPoint ({ x + 40, y + 10 }) != nullptr;
+    if (x != -100000 && y != -100000 && onScreen)
+        setTopLeftPosition (x, y);
+    else
+        centreWithSize (getWidth(), getHeight());
+}
+
+AppWindow::~AppWindow()
+{
+    settings.setValue ("windowX", getX());
+    settings.setValue ("windowY", getY());
+    clearContentComponent();
+}
+
+void AppWindow::closeButtonPressed()
+{
+    juce::JUCEApplication::getInstance()->systemRequestedQuit();
+}
+
+void AppWindow::activeWindowStatusChanged()
+{
+    juce::DocumentWindow::activeWindowStatusChanged();
+    if (isActiveWindow())
+        content.grabKeyboardFocus();
+    else
+        content.releaseComputerKeys();
+}

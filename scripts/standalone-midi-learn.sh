@@ -1,0 +1,93 @@
+#!/usr/bin/env bash
+# MIDI learn in the standalone app, through JACK's dummy backend on a virtual
+# display: a right-click on the Vol slider and its menu's "Learn", then a
+# controller message from a JACK MIDI client; that controller then turns the
+# volume down to silence and up again. The link survives a restart, lives in
+# the app's settings only (a settings file with the same sound but without
+# the link leaves the controller without effect) and can be forgotten.
+#   scripts/standalone-midi-learn.sh <zephyrine executable> <jack_send_controller>
+set -euo pipefail
+app="$(realpath "${1:?path to the zephyrine executable}")"
+send="$(realpath "${2:?path to jack_send_controller}")"
+
+if [ -z "${DISPLAY:-}" ]; then
+    exec xvfb-run -a -s "-screen 0 800x600x24" "$0" "$@"
+fi
+source "$(dirname "$0")/standalone-common.sh"
+controller=74
+home="$work/home"
+mkdir -p "$home"
+settings="$home/.config/Zephyrine.settings"
+
+start_jack
+jack_midiseq sequencer 24000 0 60 12000 > /dev/null 2>&1 &   # middle C, a quarter second in every half
+pids+=($!)
+
+# run_app: starts the app with the sequencer playing into it.
+run_app() {
+    start_app "$home"
+    wait_for_jack_ports
+    read_geometry 404
+    for _ in $(seq 25); do jack_lsp | grep -q '^sequencer:out$' && break; sleep 0.2; done
+    jack_connect sequencer:out "Zephyrine MIDI:in"
+}
+
+# loudness <value>: sends the value on the controller and gives the peak of a take.
+loudness() {
+    "$send" "Zephyrine MIDI:in" "$controller" "$1"
+    sleep 0.4   # the app takes controller values 30 times a second
+    record "$work/take.wav" 1.2
+    level "$work/take.wav"
+}
+
+# expect_control <what>: the controller turns the sound off and on.
+expect_control() {
+    local off on
+    off="$(loudness 0)"
+    on="$(loudness 12)"
+    echo "$1: peak with the controller at 0: $off, at 12: $on (of 32768)"
+    [ "$off" -lt 30 ] || { echo "$1: the controller does not turn the volume down"; exit 1; }
+    [ "$on" -gt 300 ] || { echo "$1: the controller does not turn the volume up"; exit 1; }
+}
+
+run_app
+vol_x=$((X + 1 + content_margin + 360 + 48))
+vol_y=$((content_top + editor_top + 136 + 8))
+
+# Before any learn the controller does nothing.
+unlearned="$(loudness 0)"
+[ "$unlearned" -gt 300 ] || { echo "no sound, or the controller acts before any learn ($unlearned)"; exit 1; }
+
+xdotool mousemove "$vol_x" "$vol_y" click 3
+sleep 0.5
+xdotool key Down Return   # the menu's first item: "Learn MIDI controller for Vol"
+sleep 0.3
+"$send" "Zephyrine MIDI:in" "$controller" 12
+sleep 0.4
+expect_control "learned"
+close_app
+grep -q "name=\"midiLearn\" val=\"$controller=12\"" "$settings" || { echo "the link is not in the settings:"; cat "$settings"; exit 1; }
+
+run_app
+expect_control "after a restart"
+close_app
+
+# The same sound without the link: the controller does nothing.
+cp "$settings" "$work/linked.settings"
+grep -v 'name="midiLearn"' "$work/linked.settings" > "$settings"
+run_app
+free="$(loudness 0)"
+echo "without the link in the settings, the controller at 0 leaves a peak of $free"
+[ "$free" -gt 300 ] || { echo "the link came back from the sound's state"; exit 1; }
+close_app
+
+# Forgetting: the menu's last item ("Forget all MIDI controllers").
+cp "$work/linked.settings" "$settings"
+run_app
+xdotool mousemove "$vol_x" "$vol_y" click 3
+sleep 0.5
+xdotool key Up Return
+sleep 0.3
+close_app
+grep -q 'name="midiLearn" val=""' "$settings" || { echo "the link was not forgotten:"; cat "$settings"; exit 1; }
+echo "learned, kept, and forgotten"
