@@ -88,5 +88,5 @@ record() {
 
 # How many pixels of the window show the colour of the no-output notice.
 notice_pixels() {
-    import -window "$window" rgb:- 2>/dev/null | od -An -tu1 -w3 -v | awk '$1 == 210 && $2 == 153 && $3 == 34 { n++ } END { print n + 0 }'
+    import -window "$window" -depth 8 rgb:- 2>/dev/null | od -An -tu1 -w3 -v | awk '$1 == 210 && $2 == 153 && $3 == 34 { n++ } END { print n + 0 }'
 }

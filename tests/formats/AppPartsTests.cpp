@@ -4,12 +4,14 @@
 // The app's parts that need no window or audio device: the MIDI learn
 // table, the settings file's recovery, the computer keyboard's layout and
 // the output meter's measurement.
+
+// Before the framework, whose X11 headers define None.
+#include <gtest/gtest.h>
+
 #include "framework/formats/standalone/AppSettingsFile.h"
 #include "framework/formats/standalone/ComputerKeyboard.h"
 #include "framework/formats/standalone/ControllerMap.h"
 #include "framework/formats/standalone/OutputLevels.h"
-
-#include <gtest/gtest.h>
 
 #include <cstring>
 #include <limits>
@@ -226,7 +228,7 @@ TEST (ComputerKeyboard, PlaysTheTwoRowLayoutFromTheBaseC)
         EXPECT_EQ (ComputerKeyboard::semitoneForKey (key), -1) << (int) key;
 }
 
-TEST (ComputerKeyboard, OctaveKeysStayInRangeAndNotesEndWhereTheyBegan)
+TEST (ComputerKeyboard, OctaveKeysStayInRangeAndShortcutsPassThrough)
 {
     juce::MidiKeyboardState state;
     ComputerKeyboard keys (state);

@@ -41,3 +41,13 @@ void AppWindow::activeWindowStatusChanged()
     else
         content.releaseComputerKeys();
 }
+
+bool AppWindow::keyPressed (const juce::KeyPress& key)
+{
+    return content.keyPressed (key) || juce::DocumentWindow::keyPressed (key);
+}
+
+bool AppWindow::keyStateChanged (bool isKeyDown)
+{
+    return content.keyStateChanged (isKeyDown);
+}

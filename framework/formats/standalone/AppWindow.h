@@ -20,6 +20,11 @@ public:
     void closeButtonPressed() override;
     void activeWindowStatusChanged() override;
 
+    // Keys that reach the window itself (when nothing inside has the focus)
+    // still play.
+    bool keyPressed (const juce::KeyPress& key) override;
+    bool keyStateChanged (bool isKeyDown) override;
+
 private:
     juce::PropertySet& settings;
     AppWindowContent content;

@@ -21,13 +21,14 @@ namespace
     constexpr int statusHeight = 24;
     constexpr int toolbarHeight = 28;
     constexpr int keyboardHeight = 84;
+    constexpr int middleCOctave = 4;   // note 60 is C4, on the keys and in the texts
     constexpr int contentWidth = editorlayout::width + 2 * AppWindowContent::margin;
 
     const char* idleStatus = "Point at a control to read its value.  Right-click a control to link a MIDI controller.";
 
     juce::String noteName (int note)
     {
-        return juce::MidiMessage::getMidiNoteName (note, true, true, 3);
+        return juce::MidiMessage::getMidiNoteName (note, true, true, middleCOctave);
     }
 }
 
@@ -100,6 +101,7 @@ AppWindowContent::AppWindowContent (AppAudio& audioToShow, juce::PropertySet& se
     // and has no keys of its own.
     keyboard.setWantsKeyboardFocus (false);
     keyboard.clearKeyMappings();
+    keyboard.setOctaveForMiddleC (middleCOctave);
     keyboard.setAvailableRange (24, 108);
     keyboard.setLowestVisibleKey (36);
     keyboard.setKeyWidth (14.0f);
