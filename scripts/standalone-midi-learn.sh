@@ -59,9 +59,9 @@ unlearned="$(loudness 0)"
 [ "$unlearned" -gt 300 ] || { echo "no sound, or the controller acts before any learn ($unlearned)"; exit 1; }
 
 xdotool mousemove "$vol_x" "$vol_y" click 3
-sleep 0.5
+sleep 1
 xdotool key Down Return   # the menu's first item: "Learn MIDI controller for Vol"
-sleep 0.3
+sleep 0.5
 "$send" "Zephyrine MIDI:in" "$controller" 12
 sleep 0.4
 expect_control "learned"
@@ -85,9 +85,9 @@ close_app
 cp "$work/linked.settings" "$settings"
 run_app
 xdotool mousemove "$vol_x" "$vol_y" click 3
-sleep 0.5
+sleep 1
 xdotool key Up Return
-sleep 0.3
+sleep 0.5
 close_app
 grep -q 'name="midiLearn" val=""' "$settings" || { echo "the link was not forgotten:"; cat "$settings"; exit 1; }
 echo "learned, kept, and forgotten"

@@ -45,7 +45,7 @@ for _ in $(seq 25); do
     sleep 0.2
 done
 [ -n "$alert" ] || { echo "no message about the unreadable settings"; exit 1; }
-grep -q 'could not be read' "$work/app.log" || { echo "nothing said on the terminal"; exit 1; }
+grep -q 'could not read its settings' "$work/app.log" || { echo "nothing said on the terminal"; exit 1; }
 kept="$(find "$home/.config" -name 'Zephyrine.settings.unreadable-*' | head -1)"
 [ -n "$kept" ] || { echo "the unreadable file was not kept aside"; ls -la "$home/.config"; exit 1; }
 cmp -s "$kept" "$work/foreign" || { echo "the kept file differs from the one found"; exit 1; }

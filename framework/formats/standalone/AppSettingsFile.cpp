@@ -2,6 +2,16 @@
 // Copyright (C) 2026 the Zephyrine developers. GPL-3.0-or-later.
 #include "AppSettingsFile.h"
 
+namespace
+{
+    /** The path with the home folder written as "~", as a user knows it. */
+    juce::String shortPath (const juce::File& file)
+    {
+        const auto home = juce::File::getSpecialLocation (juce::File::userHomeDirectory);
+        return file.isAChildOf (home) ? "~/" + file.getRelativePathFrom (home) : file.getFullPathName();
+    }
+}
+
 AppSettingsFile::AppSettingsFile (const juce::PropertiesFile::Options& options)
 {
     // The app writes its settings as XML only. The framework would take
@@ -23,10 +33,9 @@ AppSettingsFile::AppSettingsFile (const juce::PropertiesFile::Options& options)
 
     if (file.moveFileTo (setAside))
     {
-        problem = "The settings file " + file.getFullPathName()
-                  + " could not be read, so Zephyrine starts with its default settings.\n\n"
-                    "The old file is kept, unchanged, as "
-                  + setAside.getFullPathName() + ".";
+        problem = "Zephyrine could not read its settings file\n" + shortPath (file)
+                  + "\nso it starts with its default settings.\n\nThe old file is kept, unchanged, as\n"
+                  + shortPath (setAside);
         properties = std::make_unique<juce::PropertiesFile> (options);
         return;
     }
@@ -34,9 +43,9 @@ AppSettingsFile::AppSettingsFile (const juce::PropertiesFile::Options& options)
     // It could not even be moved (a read-only folder, say): keep it and keep
     // the settings in memory only, so that nothing is written over it.
     setAside = juce::File();
-    problem = "The settings file " + file.getFullPathName()
-              + " could not be read, nor moved aside. Zephyrine starts with its default settings and will "
-                "not save them this time, so that the file stays as it is.";
+    problem = "Zephyrine could not read its settings file\n" + shortPath (file)
+              + "\nnor move it aside. It starts with its default settings and will not save them this time, "
+                "so that the file stays as it is.";
     auto inMemory = options;
     inMemory.millisecondsBeforeSaving = -1;
     properties = std::make_unique<juce::PropertiesFile> (juce::File(), inMemory);
