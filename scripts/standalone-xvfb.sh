@@ -5,12 +5,15 @@
 # not one (damaged, or some other program's) is kept aside unchanged while
 # the app starts from defaults and says so.
 #   scripts/standalone-xvfb.sh <zephyrine executable> [picture.png]
-# Runs itself under xvfb-run when no display is set.
+# Runs itself under xvfb-run, on a display of its own.
 set -euo pipefail
 app="$(realpath "${1:?path to the zephyrine executable}")"
 picture="${2:-}"
 
-if [ -z "${DISPLAY:-}" ]; then
+# A virtual display of its own, even under one that the test run set up:
+# the checks type and click, and may run side by side.
+if [ -z "${ZEPHYRINE_OWN_DISPLAY:-}" ]; then
+    export ZEPHYRINE_OWN_DISPLAY=1
     exec xvfb-run -a -s "-screen 0 800x600x24" "$0" "$@"
 fi
 source "$(dirname "$0")/standalone-common.sh"

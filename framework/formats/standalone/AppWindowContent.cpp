@@ -282,6 +282,10 @@ void AppWindowContent::showControlMenu (int slot)
     auto& map = audio.getControllerMap();
     const juce::String name (hostparameters::table[(size_t) slot].name);
 
+    // A wave-shape box opens its own list on any click, before this menu is
+    // asked for; only one of the two should stay.
+    juce::PopupMenu::dismissAllActiveMenus();
+
     juce::PopupMenu menu;
     menu.addSectionHeader (name);
     menu.addItem ("Learn MIDI controller for " + name, [this, slot] {
