@@ -76,7 +76,9 @@ int main (int argc, char** argv)
         return 1;
     }
 
-    // Values start going out once the connection stands; give up after 10 s.
+    // Values start going out a little after the connection stands (the
+    // server may take a cycle to route it); give up after 10 s.
+    std::this_thread::sleep_for (std::chrono::milliseconds (50));
     sender.connected.store (true);
     for (int waited = 0; sender.sent.load() < sender.values.size() && waited < 1000; ++waited)
         std::this_thread::sleep_for (std::chrono::milliseconds (10));
