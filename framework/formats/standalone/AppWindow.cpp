@@ -14,7 +14,10 @@ AppWindow::AppWindow (const juce::String& title, AppAudio& audio, juce::Property
 
     const auto x = settings.getIntValue ("windowX", -100000);
     const auto y = settings.getIntValue ("windowY", -100000);
-    const auto onScreen = juce::Desktop::getInstance().getDisplays().getDisplayForPoint ({ x + 40, y + 10 }) != nullptr;
+    // Only where the title bar can still be grabbed (the screens may have changed).
+    const juce::Point<int> titleBar { x + 40, y + 10 };
+    const auto* display = juce::Desktop::getInstance().getDisplays().getDisplayForPoint (titleBar);
+    const auto onScreen = display != nullptr && display->userArea.contains (titleBar);
     if (x != -100000 && y != -100000 && onScreen)
         setTopLeftPosition (x, y);
     else
