@@ -2,10 +2,12 @@
 // Copyright (C) 2026 the Zephyrine developers. GPL-3.0-or-later.
 #include "JackMidiInput.h"
 
+#include "AppAudio.h"
+
 #include <jack/midiport.h>
 
-JackMidiInput::JackMidiInput (juce::MidiMessageCollector& destination)
-    : collector (destination)
+JackMidiInput::JackMidiInput (AppAudio& destination)
+    : audio (destination)
 {
     // Never starts a server of its own: without one there is simply no port.
     client = jack_client_open ("Zephyrine MIDI", JackNoStartServer, nullptr);
@@ -41,7 +43,7 @@ int JackMidiInput::processCallback (jack_nframes_t numFrames, void* self)
         // Only short messages: the synthesizer acts on nothing longer, and
         // these fit in the message without an allocation.
         if (jack_midi_event_get (&event, buffer, i) == 0 && event.size > 0 && event.size <= 3)
-            input.collector.addMessageToQueue (juce::MidiMessage (event.buffer, (int) event.size, now));
+            input.audio.handleExternalMidi (juce::MidiMessage (event.buffer, (int) event.size, now));
     }
     return 0;
 }

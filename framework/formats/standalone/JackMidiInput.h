@@ -6,15 +6,18 @@
 
 #include <jack/jack.h>
 
+class AppAudio;
+
 /** A JACK MIDI input for the app: the framework plays through JACK but
     takes MIDI only from ALSA, which a JACK-only machine may not have. When a
     JACK server runs, this client offers a port "Zephyrine MIDI:in" and hands
-    every message arriving there to the app's player. Without a server it
+    every message arriving there to the app's sound (the player and the
+    MIDI learn table). Without a server it
     does nothing. */
 class JackMidiInput
 {
 public:
-    explicit JackMidiInput (juce::MidiMessageCollector& destination);
+    explicit JackMidiInput (AppAudio& destination);
     ~JackMidiInput();
 
     bool isConnectedToServer() const noexcept { return client != nullptr; }
@@ -22,7 +25,7 @@ public:
 private:
     static int processCallback (jack_nframes_t numFrames, void* self);
 
-    juce::MidiMessageCollector& collector;
+    AppAudio& audio;
     jack_client_t* client = nullptr;
     jack_port_t* port = nullptr;
 
